@@ -1,0 +1,93 @@
+// One connection interface over the two databases (SQLite, PostgreSQL).
+//
+// Statements use '?' for every bound value on both backends; values are never pasted into
+// SQL text. Errors carry the database's own code and message and are thrown as db::Error.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/db/value.h"
+
+namespace db {
+
+enum class Backend { sqlite, postgresql };
+
+class Error : public std::runtime_error {
+  public:
+    // `code`: SQLite's extended result code, or for PostgreSQL 0 with `sqlstate` set
+    // (connection failures carry no SQLSTATE and code -1).
+    Error(int code, std::string sqlstate, const std::string& message)
+        : std::runtime_error(message), code_(code), sqlstate_(std::move(sqlstate)) {}
+
+    int code() const { return code_; }
+    const std::string& sqlstate() const { return sqlstate_; }
+
+  private:
+    int code_;
+    std::string sqlstate_;
+};
+
+// A forward cursor over a query's rows. Starts before the first row.
+class Cursor {
+  public:
+    virtual ~Cursor() = default;
+
+    // Moves to the next row; false when there is none (the cursor stays at the end).
+    virtual bool next() = 0;
+    virtual std::size_t column_count() const = 0;
+    virtual const std::string& column_name(std::size_t col) const = 0;
+    // The value of a column in the current row.
+    virtual Value value(std::size_t col) const = 0;
+    // Fast path for callers that only need text: the column as text (null -> empty,
+    // `null` set). The view stays valid until the next call to next().
+    virtual std::string_view text(std::size_t col, bool* null = nullptr) const = 0;
+};
+
+// A fully read result.
+struct Result {
+    std::vector<std::string> columns;
+    std::vector<std::vector<Value>> rows;
+};
+
+class Connection {
+  public:
+    virtual ~Connection() = default;
+
+    virtual Backend backend() const = 0;
+
+    // Runs a statement that returns no rows; returns the number of rows it changed.
+    virtual std::int64_t execute(std::string_view sql, const Params& params = {}) = 0;
+    // Runs a query and returns a cursor over its rows. The cursor must not outlive the
+    // connection.
+    virtual std::unique_ptr<Cursor> query(std::string_view sql, const Params& params = {}) = 0;
+
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+    virtual bool in_transaction() const = 0;
+
+    // Savepoints let a caller undo part of an open transaction (names are plain words).
+    virtual void savepoint(std::string_view name);
+    virtual void release(std::string_view name);
+    virtual void rollback_to(std::string_view name);
+
+    // Runs a query and reads every row.
+    Result query_all(std::string_view sql, const Params& params = {});
+    // Runs a script of several statements without parameters (DDL).
+    virtual void execute_script(std::string_view sql) = 0;
+};
+
+// Opens a connection from a URL:
+//   sqlite:PATH                 a database file (created when missing)
+//   sqlite::memory:             a private in-memory database
+//   sqlite:PATH?busy_timeout=MS how long to wait for a locked file (default 5000)
+//   sqlite:PATH?mode=ro         open an existing file read-only; rw: existing, read-write
+//   postgresql://... or postgres://...   libpq connection URL
+// Throws db::Error when the database cannot be opened.
+std::unique_ptr<Connection> connect(std::string_view url);
+
+}  // namespace db

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/db/connection.h"
+
+namespace db {
+
+// Opens PostgreSQL through libpq from a postgresql:// URL (see db::connect).
+std::unique_ptr<Connection> open_postgres(std::string_view url);
+
+// Rewrites the '?' placeholders of `sql` as $1, $2, ... outside quoted text, quoted names
+// and comments. Exposed for tests.
+std::string number_placeholders(std::string_view sql);
+
+}  // namespace db

@@ -1,0 +1,185 @@
+#include "platform/runtime/transaction.h"
+
+namespace runtime {
+
+int Transaction::ok(std::int64_t rows) {
+    sqlcode_ = kSuccess;
+    sqldbcode_ = 0;
+    sqlerrtext_.clear();
+    sqlstate_.clear();
+    sqlnrows_ = rows;
+    return sqlcode_;
+}
+
+int Transaction::failed(const db::Error& e) {
+    sqlcode_ = kError;
+    sqldbcode_ = e.code();
+    sqlerrtext_ = e.what();
+    sqlstate_ = e.sqlstate();
+    sqlnrows_ = 0;
+    return sqlcode_;
+}
+
+int Transaction::not_connected() {
+    return failed(db::Error(-1, "08003", "数据库未连接"));
+}
+
+int Transaction::connect(std::string_view url) {
+    try {
+        attach(db::connect(url));
+        return ok();
+    } catch (const db::Error& e) {
+        return failed(e);
+    }
+}
+
+void Transaction::attach(std::unique_ptr<db::Connection> conn) {
+    disconnect();
+    conn_ = std::move(conn);
+    ok();
+}
+
+int Transaction::disconnect() {
+    if (!conn_) return ok();
+    try {
+        conn_->rollback();
+    } catch (const db::Error&) {
+        // The connection is going away; nothing open on it survives either way.
+    }
+    conn_.reset();
+    return ok();
+}
+
+void Transaction::begin_write() {
+    if (!autocommit_ && !conn_->in_transaction()) conn_->begin();
+}
+
+int Transaction::set_autocommit(bool on) {
+    autocommit_ = on;
+    if (on && conn_ && conn_->in_transaction()) return commit();
+    return ok();
+}
+
+int Transaction::select_into(std::string_view sql, const db::Params& params,
+                             std::vector<db::Value>& into) {
+    if (!conn_) return not_connected();
+    try {
+        auto cursor = conn_->query(sql, params);
+        if (!cursor->next()) {
+            sqlcode_ = kNotFound;
+            sqlerrtext_.clear();
+            sqlnrows_ = 0;
+            return sqlcode_;
+        }
+        std::vector<db::Value> row;
+        for (std::size_t c = 0; c < cursor->column_count(); ++c) row.push_back(cursor->value(c));
+        if (cursor->next()) throw db::Error(-1, "21000", "查询返回了多于一行的数据");
+        into = std::move(row);
+        return ok(1);
+    } catch (const db::Error& e) {
+        return failed(e);
+    }
+}
+
+int Transaction::execute(std::string_view sql, const db::Params& params) {
+    if (!conn_) return not_connected();
+    try {
+        begin_write();
+        return ok(conn_->execute(sql, params));
+    } catch (const db::Error& e) {
+        return failed(e);
+    }
+}
+
+int Transaction::select_count(std::string_view sql, const db::Params& params, std::int64_t& count) {
+    std::vector<db::Value> row;
+    int rc = select_into(sql, params, row);
+    if (rc != kSuccess) return rc;
+    if (row.empty() || !row[0].is_integer())
+        return failed(db::Error(-1, "", "计数查询没有返回整数"));
+    count = row[0].as_integer();
+    return rc;
+}
+
+int Transaction::selectblob(std::string_view sql, const db::Params& params,
+                            std::optional<db::Bytes>& blob) {
+    std::vector<db::Value> row;
+    int rc = select_into(sql, params, row);
+    if (rc != kSuccess) return rc;
+    if (row.empty()) return failed(db::Error(-1, "", "查询没有返回列"));
+    const db::Value& v = row[0];
+    if (v.is_null()) {
+        blob.reset();
+    } else if (v.is_bytes()) {
+        blob = v.as_bytes();
+    } else {
+        std::string s = v.to_string();  // a database that stored text in the column
+        blob = db::Bytes(s.begin(), s.end());
+    }
+    return rc;
+}
+
+int Transaction::updateblob(std::string_view sql, const db::Bytes& blob, const db::Params& params) {
+    db::Params all;
+    all.reserve(params.size() + 1);
+    all.emplace_back(blob);
+    all.insert(all.end(), params.begin(), params.end());
+    return execute(sql, all);
+}
+
+int Transaction::commit() {
+    if (!conn_) return not_connected();
+    try {
+        if (conn_->in_transaction()) conn_->commit();
+        return ok();
+    } catch (const db::Error& e) {
+        return failed(e);
+    }
+}
+
+int Transaction::rollback() {
+    if (!conn_) return not_connected();
+    try {
+        conn_->rollback();
+        return ok();
+    } catch (const db::Error& e) {
+        return failed(e);
+    }
+}
+
+int Transaction::run_unit(const std::function<void(db::Connection&)>& work) {
+    if (!conn_) return not_connected();
+    bool own_transaction = autocommit_ || !conn_->in_transaction();
+    try {
+        if (own_transaction) {
+            conn_->begin();
+        } else {
+            conn_->savepoint("tarvo_unit");
+        }
+    } catch (const db::Error& e) {
+        return failed(e);
+    }
+    try {
+        work(*conn_);
+        if (autocommit_) {
+            conn_->commit();
+        } else if (!own_transaction) {
+            conn_->release("tarvo_unit");
+        }
+        return ok();
+    } catch (const db::Error& e) {
+        try {
+            if (own_transaction) {
+                conn_->rollback();
+            } else {
+                conn_->rollback_to("tarvo_unit");
+                conn_->release("tarvo_unit");
+            }
+        } catch (const db::Error&) {
+            // The first error is the one worth reporting.
+        }
+        return failed(e);
+    }
+}
+
+}  // namespace runtime

@@ -1,0 +1,86 @@
+// The transaction object (`sqlca`): embedded SQL over one database connection.
+//
+// Every statement sets the result code: 0 success, 100 not found (a single-row select or a
+// blob select that found no row), -1 failure, with the database's error text. Values are
+// always bound ('?' in the SQL text), never pasted in.
+//
+// With autocommit off (the default) the first write opens a transaction that stays open
+// until commit() or rollback(); reads outside it see committed data. Switching autocommit
+// on commits what is open.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/db/connection.h"
+
+namespace runtime {
+
+class Transaction {
+  public:
+    enum Code { kSuccess = 0, kNotFound = 100, kError = -1 };
+
+    Transaction() = default;
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    // Opens the database at `url` (see db::connect). Returns the result code.
+    int connect(std::string_view url);
+    // Takes an already open connection.
+    void attach(std::unique_ptr<db::Connection> conn);
+    // Rolls back what is open and closes the connection.
+    int disconnect();
+    bool connected() const { return conn_ != nullptr; }
+    db::Connection* connection() { return conn_.get(); }
+
+    int sqlcode() const { return sqlcode_; }
+    const std::string& sqlerrtext() const { return sqlerrtext_; }
+    // The database's own error code of the last failure (see db::Error::code).
+    int sqldbcode() const { return sqldbcode_; }
+    const std::string& sqlstate() const { return sqlstate_; }
+    // Rows changed by the last write, or rows read by the last select.
+    std::int64_t sqlnrows() const { return sqlnrows_; }
+
+    bool autocommit() const { return autocommit_; }
+    int set_autocommit(bool on);
+
+    // Single-row select into `into` (one value per selected column). 100 when no row;
+    // more than one row is an error, as it is for embedded SQL.
+    int select_into(std::string_view sql, const db::Params& params, std::vector<db::Value>& into);
+    // INSERT, UPDATE, DELETE (and other statements without rows).
+    int execute(std::string_view sql, const db::Params& params = {});
+    // Convenience: a select of one integer (count(*)). `count` is left alone on failure.
+    int select_count(std::string_view sql, const db::Params& params, std::int64_t& count);
+    // Reads one blob column of one row. `blob` is null (nullopt) when the row has none.
+    int selectblob(std::string_view sql, const db::Params& params, std::optional<db::Bytes>& blob);
+    // Writes one blob: `sql` binds the blob at its first '?' and `params` after it.
+    int updateblob(std::string_view sql, const db::Bytes& blob, const db::Params& params);
+    int commit();
+    int rollback();
+
+    // Runs `work` as one all-or-nothing unit of writes in the current transaction state
+    // (data-window updates): with autocommit on it is committed at once; with autocommit
+    // off it joins the open transaction, and a failure undoes only this unit.
+    int run_unit(const std::function<void(db::Connection&)>& work);
+
+  private:
+    int ok(std::int64_t rows = 0);
+    int failed(const db::Error& e);
+    int not_connected();
+    void begin_write();
+
+    std::unique_ptr<db::Connection> conn_;
+    bool autocommit_ = false;
+    int sqlcode_ = 0;
+    int sqldbcode_ = 0;
+    std::string sqlerrtext_;
+    std::string sqlstate_;
+    std::int64_t sqlnrows_ = 0;
+};
+
+}  // namespace runtime

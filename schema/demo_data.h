@@ -1,0 +1,35 @@
+// Demo data of any size: employees with Chinese names and numbers like "E000123", a
+// department tree, people in departments, messages between them, a few photos. Used on the
+// program's first run and by the benchmarks. The same seed gives the same data.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/db/connection.h"
+
+namespace schema {
+
+struct DemoSize {
+    int employees = 120;
+    int photos = 12;  // the first `photos` employees get a picture
+    int departments = 24;
+    int persons = 150;
+    int messages = 80;
+};
+
+// Fills the tables created by schema::create with the given amounts, in one transaction.
+void fill_demo(db::Connection& conn, const DemoSize& size, std::uint32_t seed = 1);
+
+// The pieces of fill_demo, for benchmarks that need one table only. Each runs in the
+// caller's transaction state.
+void fill_employees(db::Connection& conn, int count, int photos, std::uint32_t seed = 1);
+// Departments form a tree: about one in twenty is top level, the rest hang under an
+// earlier department. Returns the first identifier used.
+std::int64_t fill_departments(db::Connection& conn, int count, std::uint32_t seed = 1);
+void fill_persons(db::Connection& conn, int count, int departments, std::uint32_t seed = 1);
+void fill_messages(db::Connection& conn, int count, int persons, std::uint32_t seed = 1);
+
+// A small picture (a 32 x 32 BMP) that differs with `index`.
+db::Bytes demo_photo(int index);
+
+}  // namespace schema

@@ -1,0 +1,221 @@
+#include "platform/db/connection.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fstream>
+
+#include "platform/db/postgres/pg_connection.h"
+#include "schema/schema.h"
+#include "tests/support/test_db.h"
+
+namespace {
+
+using testing_support::TestDatabase;
+
+// Each test gets a fresh database of one backend with a table of every kind of value.
+class Values : public ::testing::TestWithParam<std::string> {
+  protected:
+    void SetUp() override {
+        TARVO_REQUIRE_DB(database);
+        conn = database.connect();
+        std::string blob = conn->backend() == db::Backend::sqlite ? "BLOB" : "BYTEA";
+        conn->execute(
+            "CREATE TABLE t (id INTEGER PRIMARY KEY, name VARCHAR(50), score REAL,"
+            " born TIMESTAMP, data " +
+            blob + ")");
+    }
+    TestDatabase database{GetParam()};
+    std::unique_ptr<db::Connection> conn;
+};
+
+TEST_P(Values, EveryKindRoundTrips) {
+    db::DateTime born{1990, 2, 28, 13, 45, 7};
+    db::Bytes bytes = {0, 1, 0xFF, 0, 'a'};
+    conn->execute("INSERT INTO t (id, name, score, born, data) VALUES (?, ?, ?, ?, ?)",
+                  {1, "张三 O'Brien", 2.5, born, bytes});
+    conn->execute("INSERT INTO t (id, name, score, born, data) VALUES (?, ?, ?, ?, ?)",
+                  {2, db::Value(), db::Value(), db::Value(), db::Bytes{}});
+    auto r = conn->query_all("SELECT id, name, score, born, data FROM t ORDER BY id");
+    ASSERT_EQ(r.rows.size(), 2u);
+    EXPECT_EQ(r.rows[0][0], db::Value(1));
+    EXPECT_EQ(r.rows[0][1], db::Value("张三 O'Brien"));
+    EXPECT_EQ(r.rows[0][2], db::Value(2.5));
+    EXPECT_EQ(r.rows[0][3], db::Value(born));
+    EXPECT_EQ(r.rows[0][4], db::Value(bytes));
+    EXPECT_TRUE(r.rows[1][1].is_null());
+    EXPECT_TRUE(r.rows[1][3].is_null());
+    ASSERT_TRUE(r.rows[1][4].is_bytes());  // an empty blob is not null
+    EXPECT_TRUE(r.rows[1][4].as_bytes().empty());
+    EXPECT_EQ(r.columns, (std::vector<std::string>{"id", "name", "score", "born", "data"}));
+}
+
+TEST_P(Values, TwentyMegabyteBlobRoundTripsByteForByte) {
+    db::Bytes big(20 * 1024 * 1024);
+    for (std::size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<std::uint8_t>(i * 131 + (i >> 13));
+    conn->execute("INSERT INTO t (id, data) VALUES (?, ?)", {7, big});
+    auto r = conn->query_all("SELECT data FROM t WHERE id = ?", {7});
+    ASSERT_EQ(r.rows.size(), 1u);
+    ASSERT_TRUE(r.rows[0][0].is_bytes());
+    EXPECT_TRUE(r.rows[0][0].as_bytes() == big);
+}
+
+TEST_P(Values, BoundTextIsNeverSql) {
+    std::string evil = "x'); DROP TABLE t; --";
+    conn->execute("INSERT INTO t (id, name) VALUES (?, ?)", {1, evil});
+    auto r = conn->query_all("SELECT name FROM t WHERE name = ?", {evil});
+    ASSERT_EQ(r.rows.size(), 1u);
+    EXPECT_EQ(r.rows[0][0].as_text(), evil);
+    // A question mark inside quotes is text, not a placeholder.
+    auto q = conn->query_all("SELECT '?' AS a, name FROM t WHERE id = ?", {1});
+    EXPECT_EQ(q.rows.at(0).at(0).as_text(), "?");
+}
+
+TEST_P(Values, TextCursorReadsWithoutCopy) {
+    conn->execute("INSERT INTO t (id, name) VALUES (1, '李四'), (2, NULL)");
+    auto c = conn->query("SELECT name FROM t ORDER BY id");
+    bool null = true;
+    ASSERT_TRUE(c->next());
+    EXPECT_EQ(c->text(0, &null), "李四");
+    EXPECT_FALSE(null);
+    ASSERT_TRUE(c->next());
+    EXPECT_EQ(c->text(0, &null), "");
+    EXPECT_TRUE(null);
+    EXPECT_FALSE(c->next());
+    EXPECT_FALSE(c->next());
+}
+
+TEST_P(Values, RejectedStatementsCarryTheDatabaseError) {
+    try {
+        conn->query_all("SELECT * FROM no_such_table");
+        FAIL() << "query should fail";
+    } catch (const db::Error& e) {
+        EXPECT_NE(std::string(e.what()).find("no_such_table"), std::string::npos) << e.what();
+        if (conn->backend() == db::Backend::postgresql) {
+            EXPECT_EQ(e.sqlstate(), "42P01");
+        } else {
+            EXPECT_EQ(e.code(), SQLITE_ERROR);
+        }
+    }
+    conn->execute("INSERT INTO t (id) VALUES (1)");
+    EXPECT_THROW(conn->execute("INSERT INTO t (id) VALUES (1)"), db::Error);  // duplicate key
+    EXPECT_THROW(conn->execute("INSERT INTO t (id) VALUES (?)", {}), db::Error);
+    EXPECT_THROW(conn->execute("DELETE FROM t; DELETE FROM t"), db::Error);
+    EXPECT_EQ(conn->query_all("SELECT count(*) FROM t").rows[0][0], db::Value(1));
+}
+
+TEST_P(Values, TransactionsCommitAndRollBack) {
+    auto other = database.connect();
+    conn->begin();
+    EXPECT_TRUE(conn->in_transaction());
+    conn->execute("INSERT INTO t (id) VALUES (1)");
+    EXPECT_EQ(other->query_all("SELECT count(*) FROM t").rows[0][0], db::Value(0));
+    conn->rollback();
+    EXPECT_FALSE(conn->in_transaction());
+    conn->begin();
+    conn->execute("INSERT INTO t (id) VALUES (2)");
+    // A failing statement leaves the open transaction usable on both databases.
+    EXPECT_THROW(conn->execute("INSERT INTO t (id) VALUES (2)"), db::Error);
+    EXPECT_TRUE(conn->in_transaction());
+    conn->execute("INSERT INTO t (id) VALUES (3)");
+    conn->commit();
+    auto r = other->query_all("SELECT id FROM t ORDER BY id");
+    ASSERT_EQ(r.rows.size(), 2u);
+    EXPECT_EQ(r.rows[0][0], db::Value(2));
+    EXPECT_EQ(r.rows[1][0], db::Value(3));
+}
+
+TEST_P(Values, SavepointsUndoPartOfATransaction) {
+    conn->begin();
+    conn->execute("INSERT INTO t (id) VALUES (1)");
+    conn->savepoint("sp");
+    conn->execute("INSERT INTO t (id) VALUES (2)");
+    conn->rollback_to("sp");
+    conn->release("sp");
+    conn->commit();
+    EXPECT_EQ(conn->query_all("SELECT count(*) FROM t").rows[0][0], db::Value(1));
+}
+
+TEST_P(Values, TableNamesResolveWithoutRegardToCase) {
+    schema::create(*conn);
+    conn->execute("INSERT INTO Hr_Dept (DeptName) VALUES ('销售部')");
+    EXPECT_EQ(conn->query_all("SELECT count(*) FROM HR_Dept").rows[0][0], db::Value(1));
+    conn->execute("INSERT INTO employee (eid, ename) VALUES ('E1', '王五')");
+    EXPECT_EQ(conn->query_all("SELECT ENAME FROM Employee WHERE Employee.eid = 'E1'").rows[0][0],
+              db::Value("王五"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, Values, ::testing::ValuesIn(testing_support::backend_names()));
+
+TEST(SqliteConnect, BadFilesAndUrlsAreReportedNotCrashed) {
+    testing_support::TempDir dir;
+    EXPECT_THROW(db::connect("sqlite:" + (dir / "missing/dir/x.db").string()), db::Error);
+    EXPECT_THROW(db::connect("sqlite:" + (dir / "absent.db").string() + "?mode=rw"), db::Error);
+    {
+        std::ofstream(dir / "notes.txt") << "this is not a database, just some text that is long "
+                                            "enough to fill a header page of sqlite............";
+    }
+    try {
+        db::connect("sqlite:" + (dir / "notes.txt").string());
+        FAIL() << "a text file is not a database";
+    } catch (const db::Error& e) {
+        EXPECT_EQ(e.code() & 0xFF, SQLITE_NOTADB);
+    }
+    EXPECT_THROW(db::connect("mysql://x"), db::Error);
+    EXPECT_THROW(db::connect("sqlite:"), db::Error);
+    EXPECT_THROW(db::connect("sqlite:x.db?busy_timeout=soon"), db::Error);
+}
+
+TEST(SqliteConnect, LockedFileGivesBusyErrorAfterTimeout) {
+    testing_support::TempDir dir;
+    std::string url = "sqlite:" + (dir / "l.db").string() + "?busy_timeout=50";
+    auto a = db::connect(url);
+    auto b = db::connect(url);
+    a->execute("CREATE TABLE t (x INTEGER)");
+    a->begin();
+    a->execute("INSERT INTO t VALUES (1)");
+    try {
+        b->begin();
+        FAIL() << "the file is locked by the other connection";
+    } catch (const db::Error& e) {
+        EXPECT_EQ(e.code() & 0xFF, SQLITE_BUSY);
+        EXPECT_NE(std::string(e.what()).find("locked"), std::string::npos);
+    }
+    a->commit();
+    b->begin();
+    b->execute("INSERT INTO t VALUES (2)");
+    b->commit();
+    EXPECT_EQ(a->query_all("SELECT count(*) FROM t").rows[0][0], db::Value(2));
+}
+
+TEST(PostgresConnect, RefusedServerIsAnError) {
+    try {
+        db::connect("postgresql://nobody@127.0.0.1:1/none?connect_timeout=2");
+        FAIL() << "nothing listens on port 1";
+    } catch (const db::Error& e) {
+        EXPECT_NE(std::string(e.what()).find("cannot connect"), std::string::npos);
+    }
+}
+
+TEST(PostgresPlaceholders, NumbersOnlyOutsideQuotesAndComments) {
+    EXPECT_EQ(db::number_placeholders("select ? , '?', \"a?\" -- ?\n, ?"),
+              "select $1 , '?', \"a?\" -- ?\n, $2");
+    EXPECT_EQ(db::number_placeholders("x = 'it''s ?' and y = ?"), "x = 'it''s ?' and y = $1");
+}
+
+TEST(DateTimeParse, AcceptsRealDatesOnly) {
+    EXPECT_EQ(db::DateTime::parse("2026-02-28"), (db::DateTime{2026, 2, 28}));
+    EXPECT_EQ(db::DateTime::parse("2024-02-29 23:59:59.123"),
+              (db::DateTime{2024, 2, 29, 23, 59, 59}));
+    EXPECT_FALSE(db::DateTime::parse("2026-02-29"));
+    EXPECT_FALSE(db::DateTime::parse("2026-02-30"));
+    EXPECT_FALSE(db::DateTime::parse("1900-02-29"));
+    EXPECT_FALSE(db::DateTime::parse("2026-13-01"));
+    EXPECT_FALSE(db::DateTime::parse("2026-1-01"));
+    EXPECT_FALSE(db::DateTime::parse("2026-01-01 24:00"));
+    EXPECT_FALSE(db::DateTime::parse("2026-01-01x"));
+    EXPECT_EQ(db::DateTime::parse("2000-01-02T03:04")->to_string(), "2000-01-02 03:04:00");
+}
+
+}  // namespace
