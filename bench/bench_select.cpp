@@ -50,7 +50,8 @@ void BM_PlatformDb(benchmark::State& state) {
 
 void BM_BareSqlite(benchmark::State& state) {
     sqlite3* h = nullptr;
-    sqlite3_open_v2(database_path().c_str(), &h, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_open_v2(database_path().c_str(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                    nullptr);
     for (auto _ : state) {
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(h, kSelect, -1, &st, nullptr);

@@ -1,5 +1,6 @@
 // Runs the registered benchmarks and prints, for each (subject, baseline) pair, how many
-// times slower the subject ran than the raw baseline in the same run.
+// times slower the subject ran than the raw baseline in the same run. CPU time is compared:
+// single-threaded work measured on a shared machine, where wall time counts the neighbours.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -13,10 +14,11 @@
 namespace bench_support {
 
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const auto& r : runs)
-            if (r.run_type == Run::RT_Iteration) times_[r.run_name.function_name] = r.GetAdjustedRealTime();
+            if (r.run_type == Run::RT_Iteration)
+                times_[r.run_name.function_name] = r.GetAdjustedCPUTime();
         ConsoleReporter::ReportRuns(runs);
     }
     double time(const std::string& name) const {
@@ -24,7 +26,7 @@ public:
         return it == times_.end() ? 0 : it->second;
     }
 
-private:
+  private:
     std::map<std::string, double> times_;
 };
 
