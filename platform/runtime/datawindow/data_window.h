@@ -5,6 +5,8 @@
 // once changed, the values it had when retrieved) and the deleted buffer (rows removed with
 // deleterow that the next update deletes from the table). Rows are numbered from 1; a row
 // number that denotes no row changes nothing and yields nothing (-1 or std::nullopt).
+// Columns given by number are numbered from 1 too, in SELECT order; names are compared
+// without regard to case.
 //
 // Typing into a field is a pending edit (settext) on the current row and column; it becomes
 // the row's value only when accepted (accepttext, called when focus leaves the field), after
@@ -212,8 +214,6 @@ class DataWindow {
     struct PendingEdit {
         std::string text;
     };
-    friend class DataWindowWriter;
-    friend class DataWindowExport;
 
     bool valid_row(int row) const { return row >= 1 && row <= rowcount(); }
     int column_count() const;
@@ -229,8 +229,10 @@ class DataWindow {
     void clear_rows();
     void set_current(int row, int column);
     std::optional<std::string> format_value(int column, std::optional<std::string_view> v) const;
-    template <typename F>
-    void notify(F&& f) const;
+    void notify(const std::function<void(DataWindowObserver&)>& f) const;
+    // Turns typed text into a column value (nullopt: null); false with `error` when refused.
+    bool parse_entry(int column, const std::string& text, std::optional<std::string>& value,
+                     std::string& error) const;
 
     std::shared_ptr<const Definition> def_;
     Transaction* trans_ = nullptr;
