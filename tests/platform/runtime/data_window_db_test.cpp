@@ -113,6 +113,12 @@ TEST_P(DataWindowDb, RetrieveFailureKeepsTheRowsAndReportsTheError) {
     dw.setsqlselect("SELECT eid, ename FROM Employee");  // columns do not match
     EXPECT_EQ(dw.retrieve(), -1);
     EXPECT_EQ(dw.rowcount(), 2);
+
+    // A failed retrieve inside an open transaction leaves its writes intact.
+    ASSERT_EQ(sqlca.execute("insert into employee (eid) values (?)", {"E7"}), 0);
+    EXPECT_EQ(dw.retrieve(), -1);
+    EXPECT_EQ(sqlca.commit(), 0) << sqlca.sqlerrtext();
+    EXPECT_EQ(table(), "E1:张三 E2:李四 E7: ");
 }
 
 TEST_P(DataWindowDb, InsertChangeAndDeleteAreWrittenByKey) {
