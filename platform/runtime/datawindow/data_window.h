@@ -30,6 +30,10 @@
 #include "platform/runtime/datawindow/definition.h"
 #include "platform/runtime/datawindow/row_buffer.h"
 
+namespace db {
+class Cursor;
+}
+
 namespace runtime {
 
 class Transaction;
@@ -108,8 +112,9 @@ class DataWindow {
     // Replaces the SELECT; the columns stay those of the definition.
     int setsqlselect(std::string_view select);
     // Runs the SELECT with the retrieval arguments (bound, in the order the definition
-    // declares them) and replaces all rows. Returns the row count, or -1 on failure with the
-    // rows unchanged and the error reported.
+    // declares them) and replaces all rows. Returns the row count, or -1 with the error
+    // reported: a statement that cannot run leaves the rows as they were; a failure while
+    // rows are being read leaves none (never a partial list).
     int retrieve(const db::Params& arguments = {});
     // Writes pending deletions, inserts and changes as one unit (deletions first). Returns 1;
     // or -1 with buffers and table unchanged and the error reported. `accept` first accepts
@@ -225,6 +230,9 @@ class DataWindow {
     std::optional<std::string> check_value(int column, const std::optional<std::string>& v) const;
     void store(int row, int column, std::optional<std::string_view> value);
     void report_dberror(DbError error) const;
+    void drop_rows_for_reuse();
+    void read_rows(db::Cursor& cursor);
+    void announce_new_rows(bool had_edit);
     void report_itemerror(const std::string& text, const std::string& message) const;
     void clear_rows();
     void set_current(int row, int column);
@@ -237,6 +245,7 @@ class DataWindow {
     std::shared_ptr<const Definition> def_;
     Transaction* trans_ = nullptr;
     std::string select_;
+    std::unique_ptr<RowArena> arena_;  // holds retrieved rows; outlives the buffers below
     std::vector<Row> rows_;
     std::vector<Row> deleted_;
     int current_row_ = 0;

@@ -78,42 +78,24 @@ int DataWindow::retrieve(const db::Params& arguments) {
     }
     db::Params bound;
     std::string sql = bind_arguments(select_, def_->arguments, arguments, bound);
-    const std::size_t n = def_->columns.size();
-    std::vector<bool> is_datetime(n);
-    for (std::size_t c = 0; c < n; ++c)
-        is_datetime[c] = def_->columns[c].type == ColumnType::datetime;
-
-    std::vector<Row> fetched;
+    bool had_edit = pending_.has_value();
     db::Connection& conn = *trans_->connection();
     // Inside an open transaction a failed query must not take the open writes with it (a
     // PostgreSQL transaction refuses everything after an error until rolled back).
     bool guarded = conn.in_transaction();
+    bool dropped = false;
     try {
         if (guarded) conn.savepoint("tarvo_retrieve");
         auto cursor = conn.query(sql, bound);
-        if (cursor->column_count() != n)
+        if (cursor->column_count() != def_->columns.size())
             throw db::Error(-1, "",
                             "查询结果有 " + std::to_string(cursor->column_count()) +
-                                " 列，数据窗口有 " + std::to_string(n) + " 列");
-        std::vector<std::optional<std::string_view>> values(n);
-        std::vector<std::string> normalized(n);
-        while (cursor->next()) {
-            for (std::size_t c = 0; c < n; ++c) {
-                bool null = false;
-                std::string_view t = cursor->text(c, &null);
-                values[c] = null ? std::nullopt : std::optional<std::string_view>(t);
-                if (!null && is_datetime[c] && !canonical_datetime(t)) {
-                    if (auto dt = db::DateTime::parse(t)) {
-                        normalized[c] = dt->to_string();
-                        values[c] = normalized[c];
-                    }
-                }
-            }
-            Row row;
-            row.current = PackedRow::pack(values.data(), n);
-            row.status = RowStatus::not_modified;
-            fetched.push_back(std::move(row));
-        }
+                                " 列，数据窗口有 " + std::to_string(def_->columns.size()) + " 列");
+        // The statement runs: the old rows make way and their memory takes the new ones.
+        // (A statement that cannot run leaves them as they were.)
+        drop_rows_for_reuse();
+        dropped = true;
+        read_rows(*cursor);
         cursor.reset();
         if (guarded) conn.release("tarvo_retrieve");
     } catch (const db::Error& e) {
@@ -125,17 +107,58 @@ int DataWindow::retrieve(const db::Params& arguments) {
                 // The query's error is the one worth reporting.
             }
         }
+        if (dropped) {
+            // Failed while reading: no half list is shown.
+            drop_rows_for_reuse();
+            announce_new_rows(had_edit);
+        }
         report_dberror(DbError{e.code(), e.what(), sql, 0});
         return -1;
     }
-    rows_ = std::move(fetched);
+    arena_->trim();
+    announce_new_rows(had_edit);
+    return rowcount();
+}
+
+void DataWindow::drop_rows_for_reuse() {
+    rows_.clear();  // keeps its capacity for the rows to come
     deleted_.clear();
-    bool had_edit = pending_.has_value();
     pending_.reset();
+    if (arena_)
+        arena_->rewind();
+    else
+        arena_ = std::make_unique<RowArena>();
+}
+
+void DataWindow::announce_new_rows(bool had_edit) {
     notify([](DataWindowObserver& o) { o.rows_reset(); });
     if (had_edit) notify([](DataWindowObserver& o) { o.edit_changed(); });
     set_current(rows_.empty() ? 0 : 1, current_column_);
-    return rowcount();
+}
+
+void DataWindow::read_rows(db::Cursor& cursor) {
+    const std::size_t n = def_->columns.size();
+    std::vector<char> is_datetime(n);
+    for (std::size_t c = 0; c < n; ++c)
+        is_datetime[c] = def_->columns[c].type == ColumnType::datetime;
+    std::vector<std::optional<std::string_view>> values(n);
+    std::vector<std::string> normalized(n);
+    while (cursor.next()) {
+        for (std::size_t c = 0; c < n; ++c) {
+            bool null = false;
+            std::string_view t = cursor.text(c, &null);
+            values[c] = null ? std::nullopt : std::optional<std::string_view>(t);
+            if (!null && is_datetime[c] && !canonical_datetime(t)) {
+                if (auto dt = db::DateTime::parse(t)) {
+                    normalized[c] = dt->to_string();
+                    values[c] = normalized[c];
+                }
+            }
+        }
+        Row& row = rows_.emplace_back();
+        row.current = PackedRow::pack(values.data(), n, arena_.get());
+        row.status = RowStatus::not_modified;
+    }
 }
 
 namespace {

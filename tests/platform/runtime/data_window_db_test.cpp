@@ -121,6 +121,25 @@ TEST_P(DataWindowDb, RetrieveFailureKeepsTheRowsAndReportsTheError) {
     EXPECT_EQ(table(), "E1:张三 E2:李四 E7: ");
 }
 
+TEST_P(DataWindowDb, FailureWhileReadingLeavesNoHalfList) {
+    ASSERT_EQ(dw.retrieve(), 2);
+    // The second row's value cannot be computed: SQLite fails while stepping, PostgreSQL
+    // (which reads the result whole) before any row is read.
+    std::string overflow = database.backend() == db::Backend::sqlite
+                               ? "abs(-9223372036854775807 - 1)"
+                               : "(2147483647 + 1)::text";
+    dw.setsqlselect("SELECT Employee.eid, CASE WHEN eid = 'E2' THEN " + overflow +
+                    " ELSE ename END, Employee.born, Employee.flag FROM Employee ORDER BY eid");
+    EXPECT_EQ(dw.retrieve(), -1);
+    ASSERT_EQ(errors.size(), 1u);
+    if (database.backend() == db::Backend::sqlite) {
+        EXPECT_EQ(dw.rowcount(), 0);
+        EXPECT_EQ(dw.getrow(), 0);
+    } else {
+        EXPECT_EQ(dw.rowcount(), 2);
+    }
+}
+
 TEST_P(DataWindowDb, InsertChangeAndDeleteAreWrittenByKey) {
     ASSERT_EQ(dw.retrieve(), 2);
     int r = dw.insertrow(0);
