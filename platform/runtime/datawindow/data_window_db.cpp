@@ -27,6 +27,18 @@ std::string bind_arguments(std::string_view select, const std::vector<RetrievalA
             i = end;
             continue;
         }
+        if (c == '-' && i + 1 < select.size() && select[i + 1] == '-') {
+            std::size_t end = select.find('\n', i);
+            end = end == std::string_view::npos ? select.size() : end;
+            sql.append(select.substr(i, end - i));  // a comment: left as written
+            i = end;
+            continue;
+        }
+        if (c == ':' && i + 1 < select.size() && select[i + 1] == ':') {
+            sql.append("::");  // a PostgreSQL cast, not an argument
+            i += 2;
+            continue;
+        }
         if (c == ':' && i + 1 < select.size() && identifier_char(select[i + 1])) {
             std::size_t end = i + 1;
             while (end < select.size() && identifier_char(select[end])) ++end;
@@ -171,6 +183,28 @@ struct PlannedStatement {
     std::string key_text;  // the key, for the message when it touches none
 };
 
+// Runs the statements as one unit of the transaction; returns the failure, if any.
+std::optional<DbError> write_plan(Transaction& trans, const std::string& table,
+                                  const std::vector<PlannedStatement>& plan) {
+    const PlannedStatement* failing = nullptr;
+    int rc = trans.run_unit([&](db::Connection& conn) {
+        for (const auto& s : plan) {
+            failing = &s;
+            std::int64_t changed = conn.execute(s.sql, s.params);
+            if (s.one_row && changed == 0)
+                throw update_error("更新失败：表 " + table + " 中找不到 " + s.key_text +
+                                   " 的行（可能已被他人删除或修改）");
+            if (s.one_row && changed > 1)
+                throw update_error("更新失败：表 " + table + " 中 " + s.key_text + " 对应 " +
+                                   std::to_string(changed) + " 行，键不唯一");
+        }
+        failing = nullptr;
+    });
+    if (rc == Transaction::kSuccess) return std::nullopt;
+    return DbError{trans.sqldbcode(), trans.sqlerrtext(), failing ? failing->sql : "",
+                   failing ? failing->row : 0};
+}
+
 }  // namespace
 
 int DataWindow::update(bool accept) {
@@ -244,24 +278,12 @@ int DataWindow::update(bool accept) {
         plan.push_back(std::move(s));
     }
 
-    const PlannedStatement* failing = nullptr;
-    int rc = trans_->run_unit([&](db::Connection& conn) {
-        for (const auto& s : plan) {
-            failing = &s;
-            std::int64_t changed = conn.execute(s.sql, s.params);
-            if (s.one_row && changed == 0)
-                throw update_error("更新失败：表 " + u.table + " 中找不到 " + s.key_text +
-                                   " 的行（可能已被他人删除或修改）");
-            if (s.one_row && changed > 1)
-                throw update_error("更新失败：表 " + u.table + " 中 " + s.key_text + " 对应 " +
-                                   std::to_string(changed) + " 行，键不唯一");
+    // With nothing to write the database is not touched (no transaction is opened).
+    if (!plan.empty()) {
+        if (auto failure = write_plan(*trans_, u.table, plan)) {
+            report_dberror(*failure);
+            return -1;
         }
-        failing = nullptr;
-    });
-    if (rc != Transaction::kSuccess) {
-        report_dberror(DbError{trans_->sqldbcode(), trans_->sqlerrtext(),
-                               failing ? failing->sql : "", failing ? failing->row : 0});
-        return -1;
     }
     deleted_.clear();
     for (auto& r : rows_) {

@@ -164,7 +164,13 @@ TEST_P(DataWindowDb, InsertChangeAndDeleteAreWrittenByKey) {
 
     ASSERT_EQ(dw.retrieve(), 2);
     EXPECT_EQ(dw.getitemstring(2, "born"), "2001-03-04 00:00:00");
-    EXPECT_EQ(dw.update(), 1);  // nothing pending: nothing to do
+    // Changed and changed back: nothing to write, and the database is not touched.
+    dw.setitem(1, "ename", std::string("别名"));
+    dw.setitem(1, "ename", std::string("张三丰"));
+    EXPECT_EQ(dw.modifiedcount(), 1);
+    EXPECT_EQ(dw.update(), 1);
+    EXPECT_EQ(dw.modifiedcount(), 0);
+    EXPECT_FALSE(sqlca.connection()->in_transaction());
 }
 
 TEST_P(DataWindowDb, ChangedKeyUpdatesTheRowItWasRetrievedAs) {
