@@ -173,7 +173,7 @@ class DataWindow {
 
     // --- pending edit ------------------------------------------------------------------
     // Starts or changes the pending edit of the current cell. -1 when there is no current
-    // cell or the data window is read-only.
+    // cell or the data window is read-only (read-only stops the user, not setitem).
     int settext(std::string_view text);
     // The pending edit's text, or the current cell's edit_text when nothing is pending.
     std::optional<std::string> gettext() const;
@@ -188,7 +188,8 @@ class DataWindow {
     // "p_1.filename='x' datawindow.readonly=yes ..." Returns "" or an error text.
     std::string modify(std::string_view command);
     // "p_1.filename", "datawindow.readonly", "datawindow.table.select", "t_1.text", ... The
-    // value, "?" when it has none, "!" for an unknown object or property.
+    // value ("" when empty), "!" for an unknown object or property; several properties
+    // separated by blanks give one line each.
     std::string describe(std::string_view property) const;
     bool readonly() const { return readonly_; }
     // The current file name of a picture object ("" when none or no such picture).

@@ -236,6 +236,11 @@ TEST_F(DataWindowBuffers, DatesGoThroughTheMaskAndMustExist) {
     dw.settext("");  // an emptied date is null
     EXPECT_EQ(dw.accepttext(), 1);
     EXPECT_EQ(dw.getitemstring(1, "born"), std::nullopt);
+    dw.settext("2000-01-01");
+    dw.accepttext();
+    dw.settext("____-__-__");  // a mask left blank
+    EXPECT_EQ(dw.accepttext(), 1);
+    EXPECT_EQ(dw.getitemstring(1, "born"), std::nullopt);
     EXPECT_EQ(dw.display_text(1, "born"), "");
     EXPECT_EQ(dw.setitem(1, "born", std::string("2026-02-30")), -1);
     EXPECT_EQ(dw.setitem(1, "born", db::DateTime{2026, 2, 30}), -1);
