@@ -195,7 +195,12 @@ class DataWindow {
     // The current file name of a picture object ("" when none or no such picture).
     std::string picture_filename(std::string_view object) const;
 
-    // --- export ------------------------------------------------------------------------
+    // --- shown columns and export --------------------------------------------------------
+    // The titles of the shown columns: a grid's left to right ("No.", "编号", ...); a free
+    // form's captions in column order ("员工编号：", ...), or column names without one.
+    std::vector<std::string> titles() const;
+    // One row as shown, in the order of titles(); empty for a row that does not exist.
+    std::vector<std::string> row_as_displayed(int row) const;
     // Writes every row as tab-separated text in code page 936 with a header line of titles
     // and CRLF line ends. Returns 1, or -1 when the file cannot be written.
     int saveasascii(std::string_view path);
@@ -238,6 +243,8 @@ class DataWindow {
     void clear_rows();
     void set_current(int row, int column);
     std::optional<std::string> format_value(int column, std::optional<std::string_view> v) const;
+    // The shown columns: (title, object shown under it).
+    std::vector<std::pair<std::string, std::string>> shown_columns() const;
     void notify(const std::function<void(DataWindowObserver&)>& f) const;
     // Turns typed text into a column value (nullopt: null); false with `error` when refused.
     bool parse_entry(int column, const std::string& text, std::optional<std::string>& value,

@@ -170,6 +170,10 @@ class EmployeeForm : public ::testing::Test {
 
 TEST_F(EmployeeForm, NewRowShowsEveryFieldEmpty) {
     for (const char* c : kColumns) EXPECT_EQ(dw.display_text(1, c), "") << c;
+    EXPECT_EQ(dw.row_as_displayed(1), std::vector<std::string>(24, ""));
+    EXPECT_EQ(dw.titles().front(), "员工编号：");
+    EXPECT_EQ(dw.titles().back(), "在职：");
+    EXPECT_TRUE(dw.row_as_displayed(2).empty());
     EXPECT_EQ(dw.getcolumnname(), "eid");  // the first field in tab order
 }
 
