@@ -215,6 +215,13 @@ int DataWindow::update(bool accept) {
         report_dberror(DbError{-1, "数据窗口没有更新设置，不能保存", "", 0});
         return -1;
     }
+    for (const auto& key : u.key_columns) {
+        // A key that names no column would leave the WHERE clause empty: every row matched.
+        if (column_of(key) < 0) {
+            report_dberror(DbError{-1, "数据窗口的键列不存在：" + key, "", 0});
+            return -1;
+        }
+    }
     if (!trans_ || !trans_->connected()) {
         report_dberror(DbError{-1, "数据库未连接", "", 0});
         return -1;

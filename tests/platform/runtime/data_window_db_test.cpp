@@ -238,6 +238,20 @@ TEST_P(DataWindowDb, PendingEditIsAcceptedByUpdateOrFailsIt) {
     EXPECT_EQ(rows.at(0).at(0).to_string(), "1991-12-31 00:00:00");
 }
 
+TEST_P(DataWindowDb, KeyThatNamesNoColumnRefusesToWrite) {
+    auto def = staff(false);
+    def->update.key_columns = {"employee_id"};
+    DataWindow bad(def);
+    bad.settransobject(&sqlca);
+    bad.set_dberror_handler([this](const runtime::DbError& e) { errors.push_back(e); });
+    ASSERT_EQ(bad.retrieve(), 2);
+    bad.setitem(1, "ename", std::string("全体"));
+    EXPECT_EQ(bad.update(), -1);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].text, "数据窗口的键列不存在：employee_id");
+    EXPECT_EQ(table(), "E1:张三 E2:李四 ");
+}
+
 TEST(DataWindowNoDatabase, RetrieveAndUpdateWithoutATransactionFail) {
     DataWindow dw(staff(false));
     std::vector<runtime::DbError> errors;
