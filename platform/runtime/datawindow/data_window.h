@@ -50,7 +50,7 @@ struct DbError {
     int code = 0;      // the database's own code (Transaction::sqldbcode)
     std::string text;  // the database's message
     std::string sql;   // the statement that failed, placeholders unfilled
-    int row = 0;       // the row being written, 0 for retrieve
+    int row = 0;       // the primary row being written; 0 for retrieve and deletions
 };
 
 // An accepted edit that validation refused.
