@@ -235,7 +235,7 @@ class DataWindow {
     struct PendingEdit {
         std::string text;
     };
-
+    struct PlannedStatement;  // one INSERT, UPDATE or DELETE of an update
     bool valid_row(int row) const { return row >= 1 && row <= rowcount(); }
     int column_count() const;
     // Index of a column by name; -1 when unknown.
@@ -246,6 +246,11 @@ class DataWindow {
     std::optional<std::string> check_value(int column, const std::optional<std::string>& v) const;
     void store(int row, int column, std::optional<std::string_view> value);
     void report_dberror(DbError error) const;
+    db::Value bind_value(int column, std::optional<std::string_view> v) const;
+    void add_key_condition(const Row& row, PlannedStatement& s) const;
+    std::optional<PlannedStatement> statement_for(int row) const;
+    std::vector<PlannedStatement> plan_update() const;
+    std::optional<DbError> write_plan(const std::vector<PlannedStatement>& plan) const;
     void drop_rows_for_reuse();
     void read_rows(db::Cursor& cursor);
     void announce_new_rows(bool had_edit);

@@ -173,9 +173,7 @@ void DataWindow::read_rows(db::Cursor& cursor) {
     }
 }
 
-namespace {
-
-struct PlannedStatement {
+struct DataWindow::PlannedStatement {
     std::string sql;
     db::Params params;
     int row = 0;           // the primary row written, 0 for a deletion
@@ -183,9 +181,77 @@ struct PlannedStatement {
     std::string key_text;  // the key, for the message when it touches none
 };
 
+db::Value DataWindow::bind_value(int column, std::optional<std::string_view> v) const {
+    if (!v) return db::Value();
+    if (def_->columns[column].type == ColumnType::datetime)
+        if (auto dt = db::DateTime::parse(*v)) return db::Value(*dt);
+    return db::Value(*v);
+}
+
+// WHERE by the key as the row held it when retrieved (or last written).
+void DataWindow::add_key_condition(const Row& r, PlannedStatement& s) const {
+    std::string where;
+    for (int c = 0; c < column_count(); ++c) {
+        if (!def_->is_key(c)) continue;
+        where += where.empty() ? " WHERE " : " AND ";
+        where += def_->columns[c].name + " = ?";
+        auto v = value_of_original(r, c);
+        s.params.push_back(bind_value(c, v));
+        if (!s.key_text.empty()) s.key_text += ", ";
+        s.key_text += def_->columns[c].name + " = " + std::string(v.value_or("(null)"));
+    }
+    s.sql += where;
+    s.one_row = true;
+}
+
+// The statement that writes one primary row, or none when it has nothing to write.
+std::optional<DataWindow::PlannedStatement> DataWindow::statement_for(int row) const {
+    const Row& r = rows_[row - 1];
+    const std::string& table = def_->update.table;
+    PlannedStatement s;
+    s.row = row;
+    if (r.status == RowStatus::new_modified) {
+        std::string names, marks;
+        for (int c = 0; c < column_count(); ++c) {
+            if (!def_->is_updatable(c)) continue;
+            names += (names.empty() ? "" : ", ") + def_->columns[c].name;
+            marks += marks.empty() ? "?" : ", ?";
+            s.params.push_back(bind_value(c, value(r, c)));
+        }
+        s.sql = "INSERT INTO " + table + " (" + names + ") VALUES (" + marks + ")";
+        return s;
+    }
+    if (r.status != RowStatus::data_modified) return std::nullopt;
+    std::string set;
+    for (int c = 0; c < column_count(); ++c) {
+        if (!def_->is_updatable(c) || value(r, c) == value_of_original(r, c)) continue;
+        set += (set.empty() ? "" : ", ") + def_->columns[c].name + " = ?";
+        s.params.push_back(bind_value(c, value(r, c)));
+    }
+    if (set.empty()) return std::nullopt;  // changed and changed back
+    s.sql = "UPDATE " + table + " SET " + set;
+    add_key_condition(r, s);
+    return s;
+}
+
+// Deletions first, so a key deleted and inserted again is free when the insert runs.
+std::vector<DataWindow::PlannedStatement> DataWindow::plan_update() const {
+    std::vector<PlannedStatement> plan;
+    for (const Row& r : deleted_) {
+        PlannedStatement s;
+        s.sql = "DELETE FROM " + def_->update.table;
+        add_key_condition(r, s);
+        plan.push_back(std::move(s));
+    }
+    for (int row = 1; row <= rowcount(); ++row)
+        if (auto s = statement_for(row)) plan.push_back(std::move(*s));
+    return plan;
+}
+
 // Runs the statements as one unit of the transaction; returns the failure, if any.
-std::optional<DbError> write_plan(Transaction& trans, const std::string& table,
-                                  const std::vector<PlannedStatement>& plan) {
+std::optional<DbError> DataWindow::write_plan(const std::vector<PlannedStatement>& plan) const {
+    Transaction& trans = *trans_;
+    const std::string& table = def_->update.table;
     const PlannedStatement* failing = nullptr;
     int rc = trans.run_unit([&](db::Connection& conn) {
         for (const auto& s : plan) {
@@ -204,8 +270,6 @@ std::optional<DbError> write_plan(Transaction& trans, const std::string& table,
     return DbError{trans.sqldbcode(), trans.sqlerrtext(), failing ? failing->sql : "",
                    failing ? failing->row : 0};
 }
-
-}  // namespace
 
 int DataWindow::update(bool accept) {
     if (!def_) return -1;
@@ -226,68 +290,10 @@ int DataWindow::update(bool accept) {
         report_dberror(DbError{-1, "数据库未连接", "", 0});
         return -1;
     }
-    const int n = column_count();
-    auto bind = [&](int c, std::optional<std::string_view> v) -> db::Value {
-        if (!v) return db::Value();
-        if (def_->columns[c].type == ColumnType::datetime)
-            if (auto dt = db::DateTime::parse(*v)) return db::Value(*dt);
-        return db::Value(*v);
-    };
-    // WHERE by the key as the row held it when retrieved (or last written).
-    auto where_key = [&](const Row& r, PlannedStatement& s) {
-        std::string where;
-        for (int c = 0; c < n; ++c) {
-            if (!def_->is_key(c)) continue;
-            where += where.empty() ? " WHERE " : " AND ";
-            where += def_->columns[c].name + " = ?";
-            auto v = value_of_original(r, c);
-            s.params.push_back(bind(c, v));
-            if (!s.key_text.empty()) s.key_text += ", ";
-            s.key_text += def_->columns[c].name + " = " + std::string(v.value_or("(null)"));
-        }
-        s.sql += where;
-        s.one_row = true;
-    };
-
-    std::vector<PlannedStatement> plan;
-    for (const Row& r : deleted_) {
-        PlannedStatement s;
-        s.sql = "DELETE FROM " + u.table;
-        where_key(r, s);
-        plan.push_back(std::move(s));
-    }
-    for (int i = 0; i < rowcount(); ++i) {
-        const Row& r = rows_[i];
-        PlannedStatement s;
-        s.row = i + 1;
-        if (r.status == RowStatus::new_modified) {
-            std::string names, marks;
-            for (int c = 0; c < n; ++c) {
-                if (!def_->is_updatable(c)) continue;
-                names += (names.empty() ? "" : ", ") + def_->columns[c].name;
-                marks += marks.empty() ? "?" : ", ?";
-                s.params.push_back(bind(c, value(r, c)));
-            }
-            s.sql = "INSERT INTO " + u.table + " (" + names + ") VALUES (" + marks + ")";
-        } else if (r.status == RowStatus::data_modified) {
-            std::string set;
-            for (int c = 0; c < n; ++c) {
-                if (!def_->is_updatable(c) || value(r, c) == value_of_original(r, c)) continue;
-                set += (set.empty() ? "" : ", ") + def_->columns[c].name + " = ?";
-                s.params.push_back(bind(c, value(r, c)));
-            }
-            if (set.empty()) continue;  // changed and changed back
-            s.sql = "UPDATE " + u.table + " SET " + set;
-            where_key(r, s);
-        } else {
-            continue;
-        }
-        plan.push_back(std::move(s));
-    }
-
+    std::vector<PlannedStatement> plan = plan_update();
     // With nothing to write the database is not touched (no transaction is opened).
     if (!plan.empty()) {
-        if (auto failure = write_plan(*trans_, u.table, plan)) {
+        if (auto failure = write_plan(plan)) {
             report_dberror(*failure);
             return -1;
         }
