@@ -1,0 +1,254 @@
+// The data window: a definition plus the rows it holds, read from and written back to the
+// database through a transaction.
+//
+// Rows live in two buffers: the primary buffer (what is shown, each row with a status and,
+// once changed, the values it had when retrieved) and the deleted buffer (rows removed with
+// deleterow that the next update deletes from the table). Rows are numbered from 1; a row
+// number that denotes no row changes nothing and yields nothing (-1 or std::nullopt).
+// Columns given by number are numbered from 1 too, in SELECT order; names are compared
+// without regard to case.
+//
+// Typing into a field is a pending edit (settext) on the current row and column; it becomes
+// the row's value only when accepted (accepttext, called when focus leaves the field), after
+// validation: the column's GBK byte limit, real dates through the mask "yyyy-mm-dd", code
+// table entries for drop-downs. A refused edit keeps the old value and is reported through
+// the item-error handler.
+//
+// Presentations mirror the model through DataWindowObserver; the window layer routes
+// database and item errors to the runtime's message box through the two handlers.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/db/value.h"
+#include "platform/runtime/datawindow/definition.h"
+#include "platform/runtime/datawindow/row_buffer.h"
+
+namespace runtime {
+
+class Transaction;
+
+enum class RowStatus {
+    new_row,        // inserted, nothing set yet: update skips it
+    new_modified,   // inserted and set: update inserts it
+    not_modified,   // as retrieved (or as last written)
+    data_modified,  // retrieved and changed: update writes it back by its original key
+};
+
+// A database failure during retrieve or update.
+struct DbError {
+    int code = 0;      // the database's own code (Transaction::sqldbcode)
+    std::string text;  // the database's message
+    std::string sql;   // the statement that failed, placeholders unfilled
+    int row = 0;       // the row being written, 0 for retrieve
+};
+
+// An accepted edit that validation refused.
+struct ItemError {
+    int row = 0;
+    std::string column;
+    std::string text;     // what was typed
+    std::string message;  // why it was refused, for the user (Chinese)
+};
+
+// Change notification for a presentation. Every method has an empty default.
+class DataWindowObserver {
+  public:
+    virtual ~DataWindowObserver() = default;
+    // All rows were replaced (retrieve, reset, a new definition).
+    virtual void rows_reset() {}
+    virtual void rows_inserted(int /*row*/, int /*count*/) {}
+    // Rows left the primary buffer; rows after them moved up.
+    virtual void rows_removed(int /*row*/, int /*count*/) {}
+    virtual void item_changed(int /*row*/, int /*column*/) {}
+    // Row 0: the selection of every row may have changed.
+    virtual void selection_changed(int /*row*/) {}
+    virtual void current_changed(int /*row*/, int /*column*/) {}
+    virtual void focus_changed(bool /*has_focus*/) {}
+    // The pending edit's text changed (or the edit ended).
+    virtual void edit_changed() {}
+    // A property set with modify, e.g. ("p_1", "filename") or ("datawindow", "readonly").
+    virtual void property_changed(const std::string& /*object*/, const std::string& /*property*/) {}
+    // Statuses changed (after a successful update).
+    virtual void statuses_changed() {}
+};
+
+class DataWindow {
+  public:
+    using DbErrorHandler = std::function<void(const DbError&)>;
+    using ItemErrorHandler = std::function<void(const ItemError&)>;
+    // Turns a path as the screens write it ("c:\...") into a path of this machine.
+    using PathResolver = std::function<std::string(std::string_view)>;
+
+    DataWindow();
+    explicit DataWindow(std::shared_ptr<const Definition> definition);
+    ~DataWindow();
+    DataWindow(const DataWindow&) = delete;
+    DataWindow& operator=(const DataWindow&) = delete;
+
+    // --- definition --------------------------------------------------------------------
+    // Presents another definition (nullptr: none); drops every row.
+    void set_definition(std::shared_ptr<const Definition> definition);
+    const Definition* definition() const { return def_.get(); }
+    // Looks the definition up in runtime::definitions() by name, without regard to case.
+    // Returns 1, or -1 (and keeps the current one) when there is none of that name.
+    int set_dataobject(std::string_view name);
+    std::string dataobject() const;
+
+    // --- database ----------------------------------------------------------------------
+    int settransobject(Transaction* transaction);
+    Transaction* transaction() const { return trans_; }
+    std::string getsqlselect() const;
+    // Replaces the SELECT; the columns stay those of the definition.
+    int setsqlselect(std::string_view select);
+    // Runs the SELECT with the retrieval arguments (bound, in the order the definition
+    // declares them) and replaces all rows. Returns the row count, or -1 on failure with the
+    // rows unchanged and the error reported.
+    int retrieve(const db::Params& arguments = {});
+    // Writes pending deletions, inserts and changes as one unit (deletions first). Returns 1;
+    // or -1 with buffers and table unchanged and the error reported. `accept` first accepts
+    // the pending edit; a refused one fails the update.
+    int update(bool accept = true);
+
+    // --- rows --------------------------------------------------------------------------
+    int rowcount() const { return static_cast<int>(rows_.size()); }
+    int deletedcount() const;
+    // Rows inserted-and-set or changed since the last successful update (primary buffer).
+    int modifiedcount() const;
+    std::optional<RowStatus> getitemstatus(int row) const;
+    // Inserts an empty row before `before`; 0 appends. Returns the new row's number or -1.
+    int insertrow(int before);
+    // Moves a row to the deleted buffer (a new row just vanishes). Returns 1 or -1.
+    int deleterow(int row);
+    // Drops every row of both buffers. Returns 1.
+    int reset();
+
+    // --- values ------------------------------------------------------------------------
+    // The stored value as text (datetimes as "YYYY-MM-DD HH:MM:SS"); nullopt for null, for a
+    // row that does not exist and for an unknown column.
+    std::optional<std::string> getitemstring(int row, std::string_view column) const;
+    std::optional<std::string> getitemstring(int row, int column) const;
+    std::optional<db::DateTime> getitemdatetime(int row, std::string_view column) const;
+    // The value as retrieved (before changes); nullopt as for getitemstring.
+    std::optional<std::string> original_value(int row, int column) const;
+    // Sets a value (nullopt: null). Refused (-1) for no such row or column, a value over
+    // the byte limit, a datetime column given text that is not a date-time.
+    int setitem(int row, std::string_view column, std::optional<std::string> value);
+    int setitem(int row, std::string_view column, const db::DateTime& value);
+    // What the cell shows: code-table text, formatted date, the row number of a getrow()
+    // computed field, "" for null. `object` names a column or a computed field.
+    std::optional<std::string> display_text(int row, std::string_view object) const;
+    // The text an edit of the cell starts from: code-table text, "yyyy-mm-dd" for masked
+    // dates, otherwise the value ("" for null).
+    std::optional<std::string> edit_text(int row, int column) const;
+
+    // --- current row and column, selection, focus --------------------------------------
+    int getrow() const { return current_row_; }
+    // Makes a row current. A pending edit is accepted first; a refused one keeps the row.
+    int setrow(int row);
+    // Makes a row current and visible (the presentation scrolls on current_changed).
+    int scrolltorow(int row) { return setrow(row); }
+    int getcolumn() const { return current_column_ + 1; }  // 1-based, 0 when none
+    std::string getcolumnname() const;
+    int setcolumn(int column);  // 1-based
+    int setcolumn(std::string_view column);
+    // Highlights a row on or off; row 0: every row.
+    int selectrow(int row, bool select);
+    bool isselected(int row) const;
+    int setfocus();
+    // Focus leaves the data window: the pending edit is accepted.
+    void killfocus();
+    bool has_focus() const { return focus_; }
+
+    // --- pending edit ------------------------------------------------------------------
+    // Starts or changes the pending edit of the current cell. -1 when there is no current
+    // cell or the data window is read-only.
+    int settext(std::string_view text);
+    // The pending edit's text, or the current cell's edit_text when nothing is pending.
+    std::optional<std::string> gettext() const;
+    bool edit_pending() const { return pending_.has_value(); }
+    // Validates the pending edit and makes it the row's value. 1 (also with nothing
+    // pending), or -1 when refused: the old value stays, the text stays pending.
+    int accepttext();
+    // Drops the pending edit (the field shows the stored value again).
+    void discardtext();
+
+    // --- properties --------------------------------------------------------------------
+    // "p_1.filename='x' datawindow.readonly=yes ..." Returns "" or an error text.
+    std::string modify(std::string_view command);
+    // "p_1.filename", "datawindow.readonly", "datawindow.table.select", "t_1.text", ... The
+    // value, "?" when it has none, "!" for an unknown object or property.
+    std::string describe(std::string_view property) const;
+    bool readonly() const { return readonly_; }
+    // The current file name of a picture object ("" when none or no such picture).
+    std::string picture_filename(std::string_view object) const;
+
+    // --- export ------------------------------------------------------------------------
+    // Writes every row as tab-separated text in code page 936 with a header line of titles
+    // and CRLF line ends. Returns 1, or -1 when the file cannot be written.
+    int saveasascii(std::string_view path);
+
+    // --- hooks -------------------------------------------------------------------------
+    void set_dberror_handler(DbErrorHandler handler) { on_dberror_ = std::move(handler); }
+    void set_itemerror_handler(ItemErrorHandler handler) { on_itemerror_ = std::move(handler); }
+    void set_path_resolver(PathResolver resolver) { resolve_path_ = std::move(resolver); }
+    void add_observer(DataWindowObserver* observer);
+    void remove_observer(DataWindowObserver* observer);
+
+    // Bytes the buffers hold (rows, values and the row tables), for memory accounting.
+    std::size_t buffer_bytes() const;
+
+  private:
+    struct Row {
+        PackedRow current;
+        PackedRow original;  // set once a retrieved row changes; empty otherwise
+        RowStatus status = RowStatus::new_row;
+        bool selected = false;
+    };
+    struct PendingEdit {
+        std::string text;
+    };
+
+    bool valid_row(int row) const { return row >= 1 && row <= rowcount(); }
+    int column_count() const;
+    // Index of a column by name; -1 when unknown.
+    int column_of(std::string_view name) const;
+    std::optional<std::string_view> value(const Row& row, int column) const;
+    std::optional<std::string_view> value_of_original(const Row& row, int column) const;
+    // Checks a value for a column; returns the refusal message or nullopt when it fits.
+    std::optional<std::string> check_value(int column, const std::optional<std::string>& v) const;
+    void store(int row, int column, std::optional<std::string_view> value);
+    void report_dberror(DbError error) const;
+    void report_itemerror(const std::string& text, const std::string& message) const;
+    void clear_rows();
+    void set_current(int row, int column);
+    std::optional<std::string> format_value(int column, std::optional<std::string_view> v) const;
+    void notify(const std::function<void(DataWindowObserver&)>& f) const;
+    // Turns typed text into a column value (nullopt: null); false with `error` when refused.
+    bool parse_entry(int column, const std::string& text, std::optional<std::string>& value,
+                     std::string& error) const;
+
+    std::shared_ptr<const Definition> def_;
+    Transaction* trans_ = nullptr;
+    std::string select_;
+    std::vector<Row> rows_;
+    std::vector<Row> deleted_;
+    int current_row_ = 0;
+    int current_column_ = -1;
+    bool focus_ = false;
+    bool readonly_ = false;
+    std::optional<PendingEdit> pending_;
+    std::vector<std::pair<std::string, std::string>> picture_files_;  // object -> file
+    DbErrorHandler on_dberror_;
+    ItemErrorHandler on_itemerror_;
+    PathResolver resolve_path_;
+    std::vector<DataWindowObserver*> observers_;
+};
+
+}  // namespace runtime

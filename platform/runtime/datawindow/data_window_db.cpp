@@ -1,0 +1,239 @@
+// Retrieve and update: the data window's traffic with the database.
+#include <cctype>
+
+#include "platform/runtime/datawindow/data_window.h"
+#include "platform/runtime/transaction.h"
+
+namespace runtime {
+namespace {
+
+bool identifier_char(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+// Replaces each ":name" of a declared retrieval argument by '?' and collects the values to
+// bind, in the order they appear. Quoted texts and names are left alone, so a ':' typed
+// into a search pattern stays what it is.
+std::string bind_arguments(std::string_view select, const std::vector<RetrievalArgument>& declared,
+                           const db::Params& given, db::Params& bound) {
+    std::string sql;
+    sql.reserve(select.size());
+    for (std::size_t i = 0; i < select.size();) {
+        char c = select[i];
+        if (c == '\'' || c == '"') {
+            std::size_t end = select.find(c, i + 1);
+            end = end == std::string_view::npos ? select.size() : end + 1;
+            sql.append(select.substr(i, end - i));
+            i = end;
+            continue;
+        }
+        if (c == ':' && i + 1 < select.size() && identifier_char(select[i + 1])) {
+            std::size_t end = i + 1;
+            while (end < select.size() && identifier_char(select[end])) ++end;
+            std::string_view name = select.substr(i + 1, end - i - 1);
+            for (std::size_t a = 0; a < declared.size(); ++a) {
+                if (same_name(declared[a].name, name)) {
+                    sql += '?';
+                    bound.push_back(given[a]);
+                    i = end;
+                    break;
+                }
+            }
+            if (i == end) continue;
+        }
+        sql += c;
+        ++i;
+    }
+    return sql;
+}
+
+// Datetimes are held as "YYYY-MM-DD HH:MM:SS"; a database may hand back another spelling.
+bool canonical_datetime(std::string_view t) {
+    return t.size() == 19 && t[4] == '-' && t[7] == '-' && t[10] == ' ' && t[13] == ':' &&
+           t[16] == ':';
+}
+
+db::Error update_error(const std::string& message) {
+    return db::Error(-1, "", message);
+}
+
+}  // namespace
+
+void DataWindow::report_dberror(DbError error) const {
+    if (on_dberror_) on_dberror_(error);
+}
+
+int DataWindow::retrieve(const db::Params& arguments) {
+    if (!def_) return -1;
+    if (!trans_ || !trans_->connected()) {
+        report_dberror(DbError{-1, "数据库未连接", select_, 0});
+        return -1;
+    }
+    if (arguments.size() < def_->arguments.size()) {
+        report_dberror(DbError{-1,
+                               "检索参数不足：需要 " + std::to_string(def_->arguments.size()) +
+                                   " 个，只给了 " + std::to_string(arguments.size()) + " 个",
+                               select_, 0});
+        return -1;
+    }
+    db::Params bound;
+    std::string sql = bind_arguments(select_, def_->arguments, arguments, bound);
+    const std::size_t n = def_->columns.size();
+    std::vector<bool> is_datetime(n);
+    for (std::size_t c = 0; c < n; ++c)
+        is_datetime[c] = def_->columns[c].type == ColumnType::datetime;
+
+    std::vector<Row> fetched;
+    try {
+        auto cursor = trans_->connection()->query(sql, bound);
+        if (cursor->column_count() != n)
+            throw db::Error(-1, "",
+                            "查询结果有 " + std::to_string(cursor->column_count()) +
+                                " 列，数据窗口有 " + std::to_string(n) + " 列");
+        std::vector<std::optional<std::string_view>> values(n);
+        std::vector<std::string> normalized(n);
+        while (cursor->next()) {
+            for (std::size_t c = 0; c < n; ++c) {
+                bool null = false;
+                std::string_view t = cursor->text(c, &null);
+                values[c] = null ? std::nullopt : std::optional<std::string_view>(t);
+                if (!null && is_datetime[c] && !canonical_datetime(t)) {
+                    if (auto dt = db::DateTime::parse(t)) {
+                        normalized[c] = dt->to_string();
+                        values[c] = normalized[c];
+                    }
+                }
+            }
+            Row row;
+            row.current = PackedRow::pack(values.data(), n);
+            row.status = RowStatus::not_modified;
+            fetched.push_back(std::move(row));
+        }
+    } catch (const db::Error& e) {
+        report_dberror(DbError{e.code(), e.what(), sql, 0});
+        return -1;
+    }
+    rows_ = std::move(fetched);
+    deleted_.clear();
+    bool had_edit = pending_.has_value();
+    pending_.reset();
+    notify([](DataWindowObserver& o) { o.rows_reset(); });
+    if (had_edit) notify([](DataWindowObserver& o) { o.edit_changed(); });
+    set_current(rows_.empty() ? 0 : 1, current_column_);
+    return rowcount();
+}
+
+namespace {
+
+struct PlannedStatement {
+    std::string sql;
+    db::Params params;
+    int row = 0;           // the primary row written, 0 for a deletion
+    bool one_row = false;  // an UPDATE or DELETE by key must touch exactly one row
+    std::string key_text;  // the key, for the message when it touches none
+};
+
+}  // namespace
+
+int DataWindow::update(bool accept) {
+    if (!def_) return -1;
+    if (accept && accepttext() != 1) return -1;
+    const UpdateDef& u = def_->update;
+    if (u.table.empty() || u.key_columns.empty()) {
+        report_dberror(DbError{-1, "数据窗口没有更新设置，不能保存", "", 0});
+        return -1;
+    }
+    if (!trans_ || !trans_->connected()) {
+        report_dberror(DbError{-1, "数据库未连接", "", 0});
+        return -1;
+    }
+    const int n = column_count();
+    auto bind = [&](int c, std::optional<std::string_view> v) -> db::Value {
+        if (!v) return db::Value();
+        if (def_->columns[c].type == ColumnType::datetime)
+            if (auto dt = db::DateTime::parse(*v)) return db::Value(*dt);
+        return db::Value(*v);
+    };
+    // WHERE by the key as the row held it when retrieved (or last written).
+    auto where_key = [&](const Row& r, PlannedStatement& s) {
+        std::string where;
+        for (int c = 0; c < n; ++c) {
+            if (!def_->is_key(c)) continue;
+            where += where.empty() ? " WHERE " : " AND ";
+            where += def_->columns[c].name + " = ?";
+            auto v = value_of_original(r, c);
+            s.params.push_back(bind(c, v));
+            if (!s.key_text.empty()) s.key_text += ", ";
+            s.key_text += def_->columns[c].name + " = " + std::string(v.value_or("(null)"));
+        }
+        s.sql += where;
+        s.one_row = true;
+    };
+
+    std::vector<PlannedStatement> plan;
+    for (const Row& r : deleted_) {
+        PlannedStatement s;
+        s.sql = "DELETE FROM " + u.table;
+        where_key(r, s);
+        plan.push_back(std::move(s));
+    }
+    for (int i = 0; i < rowcount(); ++i) {
+        const Row& r = rows_[i];
+        PlannedStatement s;
+        s.row = i + 1;
+        if (r.status == RowStatus::new_modified) {
+            std::string names, marks;
+            for (int c = 0; c < n; ++c) {
+                if (!def_->is_updatable(c)) continue;
+                names += (names.empty() ? "" : ", ") + def_->columns[c].name;
+                marks += marks.empty() ? "?" : ", ?";
+                s.params.push_back(bind(c, value(r, c)));
+            }
+            s.sql = "INSERT INTO " + u.table + " (" + names + ") VALUES (" + marks + ")";
+        } else if (r.status == RowStatus::data_modified) {
+            std::string set;
+            for (int c = 0; c < n; ++c) {
+                if (!def_->is_updatable(c) || value(r, c) == value_of_original(r, c)) continue;
+                set += (set.empty() ? "" : ", ") + def_->columns[c].name + " = ?";
+                s.params.push_back(bind(c, value(r, c)));
+            }
+            if (set.empty()) continue;  // changed and changed back
+            s.sql = "UPDATE " + u.table + " SET " + set;
+            where_key(r, s);
+        } else {
+            continue;
+        }
+        plan.push_back(std::move(s));
+    }
+
+    const PlannedStatement* failing = nullptr;
+    int rc = trans_->run_unit([&](db::Connection& conn) {
+        for (const auto& s : plan) {
+            failing = &s;
+            std::int64_t changed = conn.execute(s.sql, s.params);
+            if (s.one_row && changed == 0)
+                throw update_error("更新失败：表 " + u.table + " 中找不到 " + s.key_text +
+                                   " 的行（可能已被他人删除或修改）");
+            if (s.one_row && changed > 1)
+                throw update_error("更新失败：表 " + u.table + " 中 " + s.key_text + " 对应 " +
+                                   std::to_string(changed) + " 行，键不唯一");
+        }
+        failing = nullptr;
+    });
+    if (rc != Transaction::kSuccess) {
+        report_dberror(DbError{trans_->sqldbcode(), trans_->sqlerrtext(),
+                               failing ? failing->sql : "", failing ? failing->row : 0});
+        return -1;
+    }
+    deleted_.clear();
+    for (auto& r : rows_) {
+        if (r.status == RowStatus::new_modified || r.status == RowStatus::data_modified) {
+            r.status = RowStatus::not_modified;
+            r.original = PackedRow();
+        }
+    }
+    notify([](DataWindowObserver& o) { o.statuses_changed(); });
+    return 1;
+}
+
+}  // namespace runtime

@@ -1,0 +1,105 @@
+#include "platform/runtime/datawindow/definition.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace runtime {
+namespace {
+
+std::string lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool contains_name(const std::vector<std::string>& names, std::string_view name) {
+    return std::any_of(names.begin(), names.end(),
+                       [&](const std::string& n) { return same_name(n, name); });
+}
+
+}  // namespace
+
+bool same_name(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+int Definition::column_index(std::string_view column) const {
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        if (same_name(columns[i].name, column)) return static_cast<int>(i);
+    return -1;
+}
+
+const ObjectDef* Definition::object(std::string_view object_name) const {
+    for (const auto& o : objects)
+        if (same_name(o.name, object_name)) return &o;
+    return nullptr;
+}
+
+const ObjectDef* Definition::column_object(int column) const {
+    if (column < 0 || column >= static_cast<int>(columns.size())) return nullptr;
+    for (const auto& o : objects)
+        if (o.kind == ObjectKind::column && same_name(o.name, columns[column].name)) return &o;
+    return nullptr;
+}
+
+int Definition::band_height(Band band) const {
+    for (const auto& b : bands)
+        if (b.band == band) return b.height;
+    return 0;
+}
+
+int Definition::next_in_tab_order(int column) const {
+    // Fields in tab order; equal tab positions keep column order.
+    std::vector<std::pair<int, int>> order;  // (tab position, column)
+    for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+        const ObjectDef* o = column_object(c);
+        if (o && o->tab_order > 0) order.emplace_back(o->tab_order, c);
+    }
+    if (order.empty()) return -1;
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < order.size(); ++i)
+        if (order[i].second == column) return order[(i + 1) % order.size()].second;
+    return order.front().second;
+}
+
+bool Definition::is_updatable(int column) const {
+    if (column < 0 || column >= static_cast<int>(columns.size())) return false;
+    return contains_name(update.updatable_columns, columns[column].name);
+}
+
+bool Definition::is_key(int column) const {
+    if (column < 0 || column >= static_cast<int>(columns.size())) return false;
+    return contains_name(update.key_columns, columns[column].name);
+}
+
+void DefinitionRegistry::add(std::shared_ptr<const Definition> definition) {
+    std::lock_guard lock(mutex_);
+    by_name_[lower(definition->name)] = std::move(definition);
+}
+
+std::shared_ptr<const Definition> DefinitionRegistry::find(std::string_view name) const {
+    std::lock_guard lock(mutex_);
+    auto it = by_name_.find(lower(name));
+    return it == by_name_.end() ? nullptr : it->second;
+}
+
+std::vector<std::string> DefinitionRegistry::names() const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> out;
+    for (const auto& [key, def] : by_name_) out.push_back(def->name);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+DefinitionRegistry& definitions() {
+    static DefinitionRegistry registry;
+    return registry;
+}
+
+}  // namespace runtime
