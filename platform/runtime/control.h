@@ -26,14 +26,14 @@ constexpr int kLeft = 37, kUp = 38, kRight = 39, kDown = 40, kDelete = 46;
 constexpr unsigned kShift = 1, kControl = 2, kAlt = 4;
 }  // namespace key
 
-struct Font {
+struct ControlFont {
     std::string face = "Arial";
     int height = -9;  // negative: points
     int weight = 400;
     int charset = 0;
     int pitch = 2;
     int family = 2;
-    bool operator==(const Font&) const = default;
+    bool operator==(const ControlFont&) const = default;
 };
 
 // Colours are packed 0x00BBGGRR values; 33554432 is the system window-text colour.
@@ -64,7 +64,7 @@ class Control {
     bool enabled() const { return enabled_; }
     bool visible() const { return visible_; }
     bool bringtotop() const { return bringtotop_; }
-    const Font& font() const { return font_; }
+    const ControlFont& font() const { return font_; }
     std::int64_t text_color() const { return text_color_; }
     std::int64_t background_color() const { return background_color_; }
     int border_style() const { return border_style_; }
@@ -78,7 +78,7 @@ class Control {
     void set_enabled(bool v) { assign(enabled_, v, "enabled"); }
     void set_visible(bool v) { assign(visible_, v, "visible"); }
     void set_bringtotop(bool v) { assign(bringtotop_, v, "bringtotop"); }
-    void set_font(Font v) { assign(font_, std::move(v), "font"); }
+    void set_font(ControlFont v) { assign(font_, std::move(v), "font"); }
     void set_text_color(std::int64_t v) { assign(text_color_, v, "textcolor"); }
     void set_background_color(std::int64_t v) { assign(background_color_, v, "backcolor"); }
     void set_border_style(int v) { assign(border_style_, v, "borderstyle"); }
@@ -129,7 +129,7 @@ class Control {
     bool enabled_ = true;
     bool visible_ = true;
     bool bringtotop_ = false;
-    Font font_;
+    ControlFont font_;
     std::int64_t text_color_ = kWindowTextColor;
     std::int64_t background_color_ = 67108864;  // the system button-face colour
     int border_style_ = 0;

@@ -261,7 +261,7 @@ TEST_F(WindowTest, PropertyChangesAreAnnouncedOnceWithTheirName) {
     w.ok->set_enabled(false);  // no change, no notice
     w.ok->set_text("保存(&S)");
     w.ok->move(10, 20);
-    w.ok->set_font(Font{"Arial", -9, 700, 0, 2, 2});
+    w.ok->set_font(ControlFont{"Arial", -9, 700, 0, 2, 2});
     EXPECT_EQ(changes, (std::vector<std::string>{"enabled", "text", "x", "y", "font"}));
 }
 
