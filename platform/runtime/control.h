@@ -100,6 +100,8 @@ class Control {
     virtual int key_down(int /*key*/, unsigned /*flags*/) { return 0; }
     // The focus moves away from this control (a pending edit is accepted here).
     virtual void focus_leaving() {}
+    // The control has just received the focus.
+    virtual void focus_gained() {}
 
     // Runs a handler at the event boundary (see the header comment); -1 after an error.
     int trigger_constructor();

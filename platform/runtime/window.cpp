@@ -46,6 +46,7 @@ int Window::set_focus(Control* c) {
     if (c && (c->parent_ != this || !c->accepts_focus())) return -1;
     if (focused_) focused_->focus_leaving();
     focused_ = c;
+    if (c) c->focus_gained();
     focus_changed.emit(c);
     return 1;
 }

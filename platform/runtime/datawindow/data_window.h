@@ -158,6 +158,10 @@ class DataWindow {
     std::string getcolumnname() const;
     int setcolumn(int column);  // 1-based
     int setcolumn(std::string_view column);
+    // Orders the rows by one column's stored value (text in code-page-936 order, nulls
+    // first when ascending); equal values keep their order. Selection and the current row
+    // move with their rows. 1, or -1 for an unknown column.
+    int sort(std::string_view column, bool ascending);
     // Highlights a row on or off; row 0: every row.
     int selectrow(int row, bool select);
     bool isselected(int row) const;

@@ -1,0 +1,56 @@
+// The data-window control: a control of a window that presents a data window. It is the
+// data window (all its operations are the control's) and a control (position, focus,
+// events). Database and item errors of its data window are shown through the runtime's
+// message box; paths the data window writes or shows ("c:\...") go through the file
+// service's mapping.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/runtime/control.h"
+#include "platform/runtime/datawindow/data_window.h"
+#include "platform/runtime/interaction.h"
+
+namespace runtime {
+
+class DataWindowControl : public Control, public DataWindow {
+  public:
+    explicit DataWindowControl(std::string name);
+
+    // The definition presented, by name ("D_EMPLOYEE" finds d_employee). 1, or -1.
+    int set_dataobject(std::string_view name);
+
+    // Focus is the window's: the control takes it and its data window follows.
+    int setfocus() { return Control::setfocus(); }
+    bool has_focus() const { return Control::has_focus(); }
+
+    // Events. `row` is 0 off the data rows; `object` is the clicked object's name ("" for
+    // none).
+    virtual int clicked(int x, int y, int row, const std::string& object);
+    virtual int doubleclicked(int x, int y, int row, const std::string& object);
+    // A key pressed while the control has the focus.
+    virtual int ue_key(int key, unsigned keyflags);
+
+    int trigger_clicked(int x, int y, int row, const std::string& object);
+    int trigger_doubleclicked(int x, int y, int row, const std::string& object);
+
+    // The user clicks (or double-clicks) `object` on `row`: the control takes the focus, a
+    // data row becomes current (and the column, when the object is a field), then clicked
+    // (and doubleclicked) run with the object's position.
+    void user_click(int row, const std::string& object);
+    void user_doubleclick(int row, const std::string& object);
+
+    // The centre of an object on a row, in layout units from the control's top left.
+    std::pair<int, int> object_position(int row, std::string_view object) const;
+
+    int key_down(int key, unsigned flags) override { return ue_key(key, flags); }
+    void focus_gained() override { DataWindow::setfocus(); }
+    void focus_leaving() override { killfocus(); }
+
+  private:
+    using Control::clicked;  // a data window's clicked carries its arguments
+    Interaction* interaction() const;
+};
+
+}  // namespace runtime
