@@ -152,9 +152,8 @@ std::vector<std::string> ScriptDriver::split(std::string_view line) {
                     closed = true;
                     break;
                 }
-                if (d == '\\' && i < line.size()) {
-                    char e = line[i++];
-                    word += e == 'n' ? '\n' : e == 't' ? '\t' : e;
+                if (d == '\\' && i < line.size() && (line[i] == '"' || line[i] == '\\')) {
+                    word += line[i++];
                 } else {
                     word += d;
                 }
@@ -175,6 +174,14 @@ int ScriptDriver::run(std::istream& script) {
     int number = 0;
     while (std::getline(script, line))
         if (!run_line(line, ++number)) ++failed;
+    if (ui_.pending() > 0) {
+        // Answers nobody asked for usually mean the script expected a prompt that never came.
+        emit(JsonLine("unused-answers")
+                 .add("count", static_cast<std::int64_t>(ui_.pending()))
+                 .str());
+        ui_.clear_queue();
+        ++failed;
+    }
     return failed;
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/runtime/script_driver.h"
+#include "screens/definitions/employee_record.h"
 #include "screens/host/host.h"
 #include "tools/tarvo-db/default_db.h"
 
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tarvo-script: %s\n", host.sqlca.sqlerrtext().c_str());
         return 2;
     }
+    screens::register_definitions();
     host.register_classes();
     // The screen library's window classes are registered here once it provides them.
 
