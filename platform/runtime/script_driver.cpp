@@ -281,7 +281,8 @@ void ScriptDriver::cmd_type(const Args& a) {
         emit(JsonLine("ignored").add("control", a[1]).add("reason", "disabled").str());
         return;
     }
-    edit->type(a[2]);
+    if (edit->type(a[2]) != 1)
+        emit(JsonLine("ignored").add("control", a[1]).add("reason", "focus kept").str());
 }
 
 void ScriptDriver::cmd_click(const Args& a) {
@@ -295,7 +296,12 @@ void ScriptDriver::cmd_click(const Args& a) {
         emit(JsonLine("ignored").add("control", a[1]).add("reason", "disabled").str());
         return;
     }
-    c.setfocus();  // a field being edited elsewhere is accepted first, as with a mouse
+    // A field being edited elsewhere is accepted first, as with a mouse; when it is
+    // refused the focus stays there and the button is not pressed.
+    if (c.setfocus() != 1) {
+        emit(JsonLine("ignored").add("control", a[1]).add("reason", "focus kept").str());
+        return;
+    }
     if (auto* b = dynamic_cast<CommandButton*>(&c)) b->press();
 }
 
