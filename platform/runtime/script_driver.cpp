@@ -408,41 +408,24 @@ void ScriptDriver::cmd_sql(const Args& a) {
 void ScriptDriver::cmd_rows(const Args& a) {
     need(a, 2, 2, "rows DATAWINDOW");
     DataWindowControl& dw = target_data_window(a[1]);
-    const Definition* def = dw.definition();
-    if (!def) throw ScriptError(a[1] + " presents no definition");
-    std::vector<std::optional<std::string>> titles;
-    std::vector<std::string> objects;
-    if (def->style == PresentationStyle::grid && !def->grid_columns.empty()) {
-        for (const auto& g : def->grid_columns) {
-            const ObjectDef* t = def->object(g.title_object);
-            titles.emplace_back(t ? t->text : g.title_object);
-            objects.push_back(g.detail_object);
-        }
-    } else {
-        for (const auto& c : def->columns) {
-            titles.emplace_back(c.name);
-            objects.push_back(c.name);
-        }
-    }
-    std::string rows = "[";
-    std::vector<std::optional<std::string>> selected;
+    if (!dw.definition()) throw ScriptError(a[1] + " presents no definition");
+    // The same titles and texts the user sees (and the export writes).
+    auto as_json = [](const std::vector<std::string>& texts) {
+        return json_array(std::vector<std::optional<std::string>>(texts.begin(), texts.end()));
+    };
+    std::string rows = "[", selected = "[";
     for (int r = 1; r <= dw.rowcount(); ++r) {
-        std::vector<std::optional<std::string>> cells;
-        for (const auto& o : objects) cells.push_back(dw.display_text(r, o));
-        rows += (r > 1 ? "," : "") + json_array(cells);
-        if (dw.isselected(r)) selected.emplace_back(std::to_string(r));
+        rows += (r > 1 ? "," : "") + as_json(dw.row_as_displayed(r));
+        if (dw.isselected(r)) selected += (selected.size() > 1 ? "," : "") + std::to_string(r);
     }
-    std::string selected_json = "[";
-    for (std::size_t i = 0; i < selected.size(); ++i)
-        selected_json += (i ? "," : "") + *selected[i];
     emit(JsonLine("rows")
              .add("control", a[1])
              .add("rowcount", dw.rowcount())
              .add("current", dw.getrow())
-             .add_raw("selected", selected_json + "]")
+             .add_raw("selected", selected + "]")
              .add("modified", dw.modifiedcount())
              .add("deleted", dw.deletedcount())
-             .add_raw("columns", json_array(titles))
+             .add_raw("columns", as_json(dw.titles()))
              .add_raw("rows", rows + "]")
              .str());
 }
