@@ -254,15 +254,15 @@ Window& ScriptDriver::target_window(std::string_view name) const {
     throw ScriptError("no window is open");
 }
 
-Control& ScriptDriver::target_control(std::string_view spec) const {
-    const auto dot = spec.find('.');
-    if (dot == std::string_view::npos) return target_window().control(spec);
-    return target_window(spec.substr(0, dot)).control(spec.substr(dot + 1));
+Control& ScriptDriver::target_control(std::string_view target) const {
+    const auto dot = target.find('.');
+    if (dot == std::string_view::npos) return target_window().control(target);
+    return target_window(target.substr(0, dot)).control(target.substr(dot + 1));
 }
 
-DataWindowControl& ScriptDriver::target_data_window(std::string_view spec) const {
-    auto* dw = dynamic_cast<DataWindowControl*>(&target_control(spec));
-    if (!dw) throw ScriptError(std::string(spec) + " is not a data-window control");
+DataWindowControl& ScriptDriver::target_data_window(std::string_view target) const {
+    auto* dw = dynamic_cast<DataWindowControl*>(&target_control(target));
+    if (!dw) throw ScriptError(std::string(target) + " is not a data-window control");
     return *dw;
 }
 
