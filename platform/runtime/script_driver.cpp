@@ -289,7 +289,11 @@ void ScriptDriver::cmd_click(const Args& a) {
     need(a, 2, 2, "click CONTROL");
     Control& c = target_control(a[1]);
     if (auto* dw = dynamic_cast<DataWindowControl*>(&c)) {
-        dw->user_click(0, "");
+        if (!dw->user_click(0, ""))
+            emit(JsonLine("ignored")
+                     .add("control", a[1])
+                     .add("reason", "disabled or focus kept")
+                     .str());
         return;
     }
     if (!c.enabled() || !c.visible()) {
@@ -329,10 +333,9 @@ void ScriptDriver::cmd_row_click(const Args& a, bool twice) {
     DataWindowControl& dw = target_data_window(a[1]);
     const int row = to_int(a[2], "row");
     const std::string object = a.size() == 4 ? a[3] : "eid";
-    if (twice)
-        dw.user_doubleclick(row, object);
-    else
-        dw.user_click(row, object);
+    if (!(twice ? dw.user_doubleclick(row, object) : dw.user_click(row, object)))
+        emit(
+            JsonLine("ignored").add("control", a[1]).add("reason", "disabled or focus kept").str());
 }
 
 void ScriptDriver::cmd_edit(const Args& a) {
