@@ -24,7 +24,7 @@ int uo_dwtitlesort::clicked(int x, int y, int row, const std::string& object) {
     if (column.empty()) return 0;
     ascending_ = runtime::same_name(column, sort_column_) ? !ascending_ : true;
     sort_column_ = column;
-    sort(column, ascending_);
+    if (setsort(column + (ascending_ ? " A" : " D")) == 1) sort();
     return 0;
 }
 

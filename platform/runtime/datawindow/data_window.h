@@ -134,6 +134,16 @@ class DataWindow {
     // Drops every row of both buffers. Returns 1.
     int reset();
 
+    // Sets the sort criteria: "column A" or "column D", several separated by commas
+    // ("eid D, ename A"); "" for none. Returns 1, or -1 (criteria unchanged) when a column
+    // is unknown. Takes effect with sort().
+    int setsort(std::string_view criteria);
+    std::string getsort() const { return sort_text_; }
+    // Orders the rows by the criteria (stable; nulls first when ascending). Text compares in
+    // code page 936, which puts common Chinese words in pinyin order. The current row and
+    // the selection stay with their rows. Returns 1, or -1 when a pending edit is refused.
+    int sort();
+
     // --- values ------------------------------------------------------------------------
     // The stored value as text (datetimes as "YYYY-MM-DD HH:MM:SS"); nullopt for null, for a
     // row that does not exist and for an unknown column.
@@ -163,10 +173,6 @@ class DataWindow {
     std::string getcolumnname() const;
     int setcolumn(int column);  // 1-based
     int setcolumn(std::string_view column);
-    // Orders the rows by one column's stored value (text in code-page-936 order, nulls
-    // first when ascending); equal values keep their order. Selection and the current row
-    // move with their rows. 1, or -1 for an unknown column.
-    int sort(std::string_view column, bool ascending);
     // Highlights a row on or off; row 0: every row.
     int selectrow(int row, bool select);
     bool isselected(int row) const;
@@ -270,6 +276,8 @@ class DataWindow {
     ItemErrorHandler on_itemerror_;
     PathResolver resolve_path_;
     std::vector<DataWindowObserver*> observers_;
+    std::string sort_text_;
+    std::vector<std::pair<int, bool>> sort_keys_;  // (column, ascending)
 };
 
 }  // namespace runtime

@@ -26,6 +26,7 @@ void put(unsigned char* at, std::size_t width, std::uint32_t v) {
 }  // namespace
 
 unsigned char* RowArena::allocate(std::size_t bytes) {
+    bytes += bytes & 1;  // even addresses only (see PackedRow)
     while (current_ < blocks_.size() && used_ + bytes > blocks_[current_].size) {
         ++current_;  // the rest of this block is too small: go on to the next
         used_ = 0;
@@ -59,8 +60,8 @@ std::size_t RowArena::allocated_bytes() const {
 PackedRow& PackedRow::operator=(PackedRow&& other) noexcept {
     if (this != &other) {
         release();
-        data_ = other.data_;
-        other.data_ = nullptr;
+        tagged_ = other.tagged_;
+        other.tagged_ = 0;
     }
     return *this;
 }
@@ -70,8 +71,8 @@ PackedRow::~PackedRow() {
 }
 
 void PackedRow::release() {
-    if (data_ && !in_arena()) delete[] data_;
-    data_ = nullptr;
+    if (tagged_ && !in_arena()) delete[] data();
+    tagged_ = 0;
 }
 
 PackedRow PackedRow::pack(const std::optional<std::string_view>* values, std::size_t count,
@@ -86,9 +87,9 @@ PackedRow PackedRow::pack(const std::optional<std::string_view>* values, std::si
 
     std::size_t size = kHeader + count * width + total;
     PackedRow row;
-    row.data_ = arena ? arena->allocate(size) : new unsigned char[size];
-    unsigned char* p = row.data_;
-    p[0] = static_cast<unsigned char>(width | (arena ? kArenaBit : 0));
+    unsigned char* p = arena ? arena->allocate(size) : new unsigned char[size];
+    row.tagged_ = reinterpret_cast<std::uintptr_t>(p) | (arena ? kArenaTag : 0);
+    p[0] = static_cast<unsigned char>(width);
     auto n16 = static_cast<std::uint16_t>(count);
     std::memcpy(p + 1, &n16, 2);
     unsigned char* ends = p + kHeader;
@@ -112,14 +113,14 @@ PackedRow PackedRow::nulls(std::size_t count) {
 }
 
 std::size_t PackedRow::column_count() const {
-    if (!data_) return 0;
+    if (!tagged_) return 0;
     std::uint16_t n;
-    std::memcpy(&n, data_ + 1, 2);
+    std::memcpy(&n, data() + 1, 2);
     return n;
 }
 
 std::uint32_t PackedRow::end_entry(std::size_t column) const {
-    const unsigned char* at = data_ + kHeader + column * width();
+    const unsigned char* at = data() + kHeader + column * width();
     if (width() == 2) {
         std::uint16_t v;
         std::memcpy(&v, at, 2);
@@ -131,7 +132,7 @@ std::uint32_t PackedRow::end_entry(std::size_t column) const {
 }
 
 const unsigned char* PackedRow::values_start() const {
-    return data_ + kHeader + column_count() * width();
+    return data() + kHeader + column_count() * width();
 }
 
 std::optional<std::string_view> PackedRow::get(std::size_t column) const {
@@ -153,16 +154,16 @@ PackedRow PackedRow::with(std::size_t column, std::optional<std::string_view> va
 
 PackedRow PackedRow::clone() const {
     PackedRow copy;
-    if (!data_) return copy;
+    if (!tagged_) return copy;
     std::size_t size = allocated_bytes();
-    copy.data_ = new unsigned char[size];
-    std::memcpy(copy.data_, data_, size);
-    copy.data_[0] &= static_cast<unsigned char>(~kArenaBit);  // the copy owns its block
+    auto* p = new unsigned char[size];
+    std::memcpy(p, data(), size);
+    copy.tagged_ = reinterpret_cast<std::uintptr_t>(p);  // the copy owns its block
     return copy;
 }
 
 std::size_t PackedRow::allocated_bytes() const {
-    if (!data_) return 0;
+    if (!tagged_) return 0;
     std::size_t n = column_count();
     std::size_t text = n == 0 ? 0 : (end_entry(n - 1) & ~null_bit(width()));
     return kHeader + n * width() + text;

@@ -41,7 +41,7 @@ class RowArena {
 class PackedRow {
   public:
     PackedRow() = default;
-    PackedRow(PackedRow&& other) noexcept : data_(other.data_) { other.data_ = nullptr; }
+    PackedRow(PackedRow&& other) noexcept : tagged_(other.tagged_) { other.tagged_ = 0; }
     PackedRow& operator=(PackedRow&& other) noexcept;
     PackedRow(const PackedRow&) = delete;
     PackedRow& operator=(const PackedRow&) = delete;
@@ -53,7 +53,7 @@ class PackedRow {
     // A row of `count` nulls.
     static PackedRow nulls(std::size_t count);
 
-    bool empty() const { return data_ == nullptr; }
+    bool empty() const { return tagged_ == 0; }
     std::size_t column_count() const;
     // The value of a column (nullopt: null). The view lives as long as this row is unchanged.
     std::optional<std::string_view> get(std::size_t column) const;
@@ -63,21 +63,23 @@ class PackedRow {
     // Bytes of the block.
     std::size_t allocated_bytes() const;
     // True when the block belongs to an arena (and is freed with it).
-    bool in_arena() const { return data_ && (data_[0] & kArenaBit); }
+    bool in_arena() const { return tagged_ & kArenaTag; }
 
   private:
-    // Layout: [flags and offset width: 1 byte][column count: 2 bytes][end offsets][value
-    // bytes]. An end offset's top bit marks a null value; offsets count from the start of
-    // the value bytes.
+    // Layout: [offset width: 1 byte][column count: 2 bytes][end offsets][value bytes]. An
+    // end offset's top bit marks a null value; offsets count from the start of the value
+    // bytes. Arena blocks start at even addresses, so the pointer's lowest bit can tell
+    // them apart without touching the row (dropping 100,000 rows then reads no memory).
     static constexpr std::size_t kHeader = 3;
-    static constexpr unsigned char kArenaBit = 0x80;
+    static constexpr std::uintptr_t kArenaTag = 1;
 
-    std::size_t width() const { return data_[0] & 0x7F; }
+    unsigned char* data() const { return reinterpret_cast<unsigned char*>(tagged_ & ~kArenaTag); }
+    std::size_t width() const { return data()[0]; }
     std::uint32_t end_entry(std::size_t column) const;
     const unsigned char* values_start() const;
     void release();
 
-    unsigned char* data_ = nullptr;
+    std::uintptr_t tagged_ = 0;  // the block's address, kArenaTag set for arena blocks
 };
 
 }  // namespace runtime

@@ -308,6 +308,40 @@ TEST_F(DataWindowBuffers, ModifyAndDescribeThePicture) {
     EXPECT_EQ(dw.getsqlselect(), "SELECT id, name, born, flag FROM people WHERE 1 = 1");
 }
 
+TEST_F(DataWindowBuffers, SortOrdersChineseByPinyinAndKeepsCurrentAndSelection) {
+    const char* names[] = {"张三", "李四", "王五", nullptr, "abc"};
+    for (int i = 0; i < 5; ++i) {
+        dw.insertrow(0);
+        dw.setitem(i + 1, "id", std::to_string(i + 1));
+        if (names[i]) dw.setitem(i + 1, "name", std::string(names[i]));
+    }
+    dw.scrolltorow(3);      // 王五
+    dw.selectrow(1, true);  // 张三
+    EXPECT_EQ(dw.setsort("nope A"), -1);
+    EXPECT_EQ(dw.setsort("name X"), -1);
+    ASSERT_EQ(dw.setsort("name A"), 1);
+    ASSERT_EQ(dw.sort(), 1);
+    auto column_of_names = [&] {
+        std::string out;
+        for (int r = 1; r <= dw.rowcount(); ++r)
+            out += dw.getitemstring(r, "name").value_or("-") + " ";
+        return out;
+    };
+    EXPECT_EQ(column_of_names(), "- abc 李四 王五 张三 ");
+    EXPECT_EQ(dw.getrow(), 4);
+    EXPECT_TRUE(dw.isselected(5));
+    EXPECT_FALSE(dw.isselected(1));
+    EXPECT_EQ(dw.display_text(5, "compute_1"), "5");  // numbers follow the rows as held
+
+    dw.setitem(2, "name", std::string("李四"));  // two equal names, told apart by id
+    ASSERT_EQ(dw.setsort("name D, id D"), 1);
+    EXPECT_EQ(dw.getsort(), "name D, id D");
+    dw.sort();
+    EXPECT_EQ(column_of_names(), "张三 王五 李四 李四 - ");
+    EXPECT_EQ(dw.getitemstring(3, "id"), "5");
+    EXPECT_EQ(dw.getitemstring(4, "id"), "2");
+}
+
 TEST(DataWindowRegistry, FindsDefinitionsWithoutRegardToCase) {
     runtime::DefinitionRegistry registry;
     registry.add(people());
