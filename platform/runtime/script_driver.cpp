@@ -102,30 +102,26 @@ ScriptDriver::ScriptDriver(Application& app, ScriptedInteraction& ui, std::ostre
     opener_ = [this](std::string_view name, std::optional<std::string> parm) {
         return app_.open(name, std::move(parm));
     };
-    connections_.emplace_back(
-        0, ui_.prompted.connect([this](const Prompt& p) { emit(prompt_line(p)); }));
-    connections_.emplace_back(1, app_.open_requested.connect([this](const OpenRequest& r) {
+    prompted_id_ = ui_.prompted.connect([this](const Prompt& p) { emit(prompt_line(p)); });
+    open_requested_id_ = app_.open_requested.connect([this](const OpenRequest& r) {
         JsonLine line("open");
         line.add("window", r.window).add("parameter", r.parameter);
         if (!r.frame.empty())
             line.add("frame", r.frame).add("menu", r.menu_position).add("arrange", r.arrangement);
         emit(line.str());
-    }));
-    connections_.emplace_back(2, app_.window_opened.connect([this](Window& w) {
+    });
+    opened_id_ = app_.window_opened.connect([this](Window& w) {
         if (!w.is_frame()) current_window_ = w.class_name();
-    }));
-    connections_.emplace_back(3, app_.window_closed.connect([this](Window& w) {
-        emit(JsonLine("close").add("window", w.class_name()).str());
-    }));
+    });
+    closed_id_ = app_.window_closed.connect(
+        [this](Window& w) { emit(JsonLine("close").add("window", w.class_name()).str()); });
 }
 
 ScriptDriver::~ScriptDriver() {
-    for (auto [signal, id] : connections_) {
-        if (signal == 0) ui_.prompted.disconnect(id);
-        if (signal == 1) app_.open_requested.disconnect(id);
-        if (signal == 2) app_.window_opened.disconnect(id);
-        if (signal == 3) app_.window_closed.disconnect(id);
-    }
+    ui_.prompted.disconnect(prompted_id_);
+    app_.open_requested.disconnect(open_requested_id_);
+    app_.window_opened.disconnect(opened_id_);
+    app_.window_closed.disconnect(closed_id_);
 }
 
 void ScriptDriver::emit(const std::string& json_line) {

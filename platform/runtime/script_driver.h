@@ -79,7 +79,8 @@ class ScriptDriver {
     Opener opener_;
     db::Connection* database_ = nullptr;
     std::string current_window_;
-    std::vector<std::pair<int, int>> connections_;  // (which signal, id) to undo
+    // Ids of the slots connected to the interaction's and the application's signals.
+    int prompted_id_ = 0, open_requested_id_ = 0, opened_id_ = 0, closed_id_ = 0;
     int line_number_ = 0;
 };
 
