@@ -1,0 +1,128 @@
+#include "platform/runtime/files.h"
+
+#include <unistd.h>
+#include <cctype>
+#include <cstdlib>
+#include <system_error>
+
+namespace runtime {
+
+namespace fs = std::filesystem;
+
+fs::path Files::default_drive_c() {
+    if (const char* v = std::getenv("TARVO_DRIVE_C"); v && *v) return fs::path(v);
+    if (const char* v = std::getenv("XDG_DATA_HOME"); v && *v)
+        return fs::path(v) / "tarvo" / "drive_c";
+    const char* home = std::getenv("HOME");
+    return fs::path(home && *home ? home : "/tmp") / ".local" / "share" / "tarvo" / "drive_c";
+}
+
+Files::Files(fs::path drive_c) : drive_c_(std::move(drive_c)) {}
+
+Files::~Files() = default;
+
+namespace {
+
+bool is_drive_path(std::string_view p) {
+    return p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':';
+}
+
+}  // namespace
+
+fs::path Files::map(std::string_view path) const {
+    std::string p(path);
+    const bool drive = is_drive_path(p);
+    if (!drive && !p.empty() && p[0] == '/') return fs::path(p);  // POSIX path as it is
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    if (!drive) return fs::path(p);
+    const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(p[0])));
+    fs::path root =
+        letter == 'c' ? drive_c_ : drive_c_.parent_path() / (std::string("drive_") + letter);
+    std::string rest = p.substr(2);
+    while (!rest.empty() && rest[0] == '/') rest.erase(0, 1);
+    return rest.empty() ? root : root / rest;
+}
+
+std::int64_t Files::length(std::string_view path) const {
+    std::error_code ec;
+    const fs::path p = map(path);
+    if (!fs::is_regular_file(p, ec)) return -1;
+    auto size = fs::file_size(p, ec);
+    return ec ? -1 : static_cast<std::int64_t>(size);
+}
+
+int Files::open_read(std::string_view path) {
+    const fs::path p = map(path);
+    std::error_code ec;
+    if (!fs::is_regular_file(p, ec)) return -1;
+    auto in = std::make_unique<std::ifstream>(p, std::ios::binary);
+    if (!*in) return -1;
+    const int handle = next_handle_++;
+    open_.emplace(handle, std::move(in));
+    return handle;
+}
+
+int Files::read(int handle, db::Bytes& block) {
+    block.clear();
+    auto it = open_.find(handle);
+    if (it == open_.end()) return -1;
+    std::ifstream& in = *it->second;
+    if (in.bad()) return -1;
+    block.resize(kMaxRead);
+    in.read(reinterpret_cast<char*>(block.data()), static_cast<std::streamsize>(kMaxRead));
+    const auto got = in.gcount();
+    block.resize(static_cast<std::size_t>(got));
+    if (in.bad()) return -1;
+    in.clear();  // a short read at the end is not a failure of the stream
+    return static_cast<int>(got);
+}
+
+int Files::seek(int handle, std::int64_t position) {
+    auto it = open_.find(handle);
+    if (it == open_.end() || position < 0) return -1;
+    it->second->clear();
+    it->second->seekg(position, std::ios::beg);
+    return *it->second ? 1 : -1;
+}
+
+int Files::close(int handle) {
+    return open_.erase(handle) ? 1 : -1;
+}
+
+int Files::remove(std::string_view path) {
+    std::error_code ec;
+    const fs::path p = map(path);
+    if (!fs::exists(fs::symlink_status(p, ec))) return 1;
+    if (fs::is_directory(p, ec)) return -1;  // a folder is not a file to delete
+    fs::remove(p, ec);
+    return ec ? -1 : 1;
+}
+
+int Files::write_bytes(std::string_view path, const db::Bytes& bytes) {
+    const fs::path p = map(path);
+    std::error_code ec;
+    if (is_drive_path(path)) fs::create_directories(p.parent_path(), ec);
+    fs::path tmp = p;
+    tmp += ".tarvo-" + std::to_string(::getpid()) + ".tmp";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        if (!out) return -1;
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            fs::remove(tmp, ec);
+            return -1;
+        }
+    }
+    fs::rename(tmp, p, ec);
+    if (ec) {
+        fs::remove(tmp, ec);
+        return -1;
+    }
+    return 1;
+}
+
+}  // namespace runtime

@@ -1,0 +1,93 @@
+#include "platform/runtime/scripted_interaction.h"
+
+namespace runtime {
+
+namespace {
+
+// The button a "cancel" answer stands for, or 0 when the set has none.
+int cancel_position(Buttons b) {
+    switch (b) {
+        case Buttons::ok_cancel:
+        case Buttons::retry_cancel:
+            return 2;
+        case Buttons::yes_no_cancel:
+            return 3;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+void ScriptedInteraction::record(Prompt p) {
+    prompts_.push_back(std::move(p));
+    prompted.emit(prompts_.back());
+}
+
+int ScriptedInteraction::message_box(const MessageBoxRequest& request) {
+    Prompt p{request.origin,
+             request.title,
+             request.text,
+             request.icon,
+             request.buttons,
+             request.default_button,
+             {},
+             0,
+             {},
+             false};
+    const int count = button_count(request.buttons);
+    int answer =
+        request.default_button >= 1 && request.default_button <= count ? request.default_button : 1;
+    if (!answers_.empty()) {
+        Answer a = answers_.front();
+        answers_.pop_front();
+        p.queued = true;
+        if (a.kind == Answer::Kind::path)
+            throw ScriptError("a file path was queued, but a message box asks: " + request.text);
+        if (a.kind == Answer::Kind::cancel) {
+            answer = cancel_position(request.buttons);
+            if (answer == 0)
+                throw ScriptError(
+                    "cancel was queued, but the message box has no cancel "
+                    "button: " +
+                    request.text);
+        } else {
+            if (a.number < 1 || a.number > count)
+                throw ScriptError("answer " + std::to_string(a.number) + " was queued, but the " +
+                                  "message box has " + std::to_string(count) +
+                                  " button(s): " + request.text);
+            answer = a.number;
+        }
+    }
+    p.answer = answer;
+    record(std::move(p));
+    return answer;
+}
+
+FileChoice ScriptedInteraction::file_dialog(const FileDialogRequest& request) {
+    Prompt p;
+    p.kind = request.kind == FileDialogRequest::Kind::open ? "open" : "save";
+    p.title = request.title;
+    p.text = request.filter;
+    p.default_extension = request.default_extension;
+    FileChoice choice;
+    if (!answers_.empty()) {
+        Answer a = answers_.front();
+        answers_.pop_front();
+        p.queued = true;
+        if (a.kind == Answer::Kind::number)
+            throw ScriptError("a button number was queued, but a file dialog asks: " +
+                              request.title);
+        if (a.kind == Answer::Kind::path) {
+            choice.result = 1;
+            choice.path = a.path;
+            choice.name = a.path.substr(a.path.find_last_of("/\\") + 1);
+        }
+    }
+    p.answer = choice.result;
+    p.path = choice.path;
+    record(std::move(p));
+    return choice;
+}
+
+}  // namespace runtime

@@ -1,0 +1,68 @@
+// Interaction without a user: answers come from a queue filled by a test or a script, and
+// every prompt is recorded with the answer it got.
+//
+// A message box with no queued answer gets its default button; a file dialog with no
+// queued answer is cancelled. An answer that does not fit the prompt (a path for a message
+// box, a button the box does not have) is a mistake of the script and throws ScriptError.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/runtime/interaction.h"
+#include "platform/runtime/runtime_error.h"
+#include "platform/runtime/signal.h"
+
+namespace runtime {
+
+struct Answer {
+    enum class Kind { number, path, cancel };
+    Kind kind = Kind::cancel;
+    int number = 0;
+    std::string path;
+
+    static Answer button(int n) { return {Kind::number, n, {}}; }
+    static Answer file(std::string p) { return {Kind::path, 0, std::move(p)}; }
+    static Answer cancelled() { return {}; }
+};
+
+struct Prompt {
+    // "messagebox", "info", "error", "ask", "runtime-error", "db-error" (the box's origin),
+    // or "open" / "save" for the file dialogs.
+    std::string kind;
+    std::string title;
+    std::string text;  // message text; for dialogs the filter
+    Icon icon = Icon::none;
+    Buttons buttons = Buttons::ok;
+    int default_button = 0;
+    std::string default_extension;
+    int answer = 0;       // the button, or the dialog's result
+    std::string path;     // the chosen file of a dialog
+    bool queued = false;  // false when the default was taken
+};
+
+class ScriptedInteraction : public Interaction {
+  public:
+    void queue(Answer a) { answers_.push_back(std::move(a)); }
+    std::size_t pending() const { return answers_.size(); }
+    void clear_queue() { answers_.clear(); }
+
+    const std::vector<Prompt>& prompts() const { return prompts_; }
+    void clear_prompts() { prompts_.clear(); }
+
+    // Fired for each prompt once it is answered.
+    Signal<const Prompt&> prompted;
+
+    int message_box(const MessageBoxRequest& request) override;
+    FileChoice file_dialog(const FileDialogRequest& request) override;
+
+  private:
+    void record(Prompt p);
+
+    std::deque<Answer> answers_;
+    std::vector<Prompt> prompts_;
+};
+
+}  // namespace runtime

@@ -1,0 +1,116 @@
+#include "platform/runtime/window.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/runtime/application.h"
+
+namespace runtime {
+
+Window::Window(std::string class_name) : class_name_(std::move(class_name)) {}
+
+Window::~Window() = default;
+
+Control* Window::find_control(std::string_view name) const {
+    for (Control* c : controls_)
+        if (c->name() == name) return c;
+    return nullptr;
+}
+
+Control& Window::control(std::string_view name) const {
+    Control* c = find_control(name);
+    if (!c) throw NullObjectError(class_name_ + "." + std::string(name));
+    return *c;
+}
+
+void Window::adopt(std::unique_ptr<Control> c) {
+    c->parent_ = this;
+    controls_.push_back(c.get());
+    owned_.push_back(std::move(c));
+    control_added.emit(*controls_.back());
+}
+
+void Window::destroy_control(Control& c) {
+    auto it = std::find(controls_.begin(), controls_.end(), &c);
+    if (it == controls_.end()) return;
+    if (focused_ == &c) {
+        focused_ = nullptr;
+        focus_changed.emit(nullptr);
+    }
+    controls_.erase(it);
+    control_removed.emit(c);
+}
+
+int Window::set_focus(Control* c) {
+    if (c == focused_) return 1;
+    if (c && (c->parent_ != this || !c->accepts_focus())) return -1;
+    if (focused_ && !focused_->focus_leaving()) return -1;
+    focused_ = c;
+    if (c) c->focus_gained();
+    focus_changed.emit(c);
+    return 1;
+}
+
+CommandButton* Window::cancel_button() const {
+    for (Control* c : controls_) {
+        auto* b = dynamic_cast<CommandButton*>(c);
+        if (b && b->cancel()) return b;
+    }
+    return nullptr;
+}
+
+void Window::key_down(int key, unsigned flags) {
+    if (key == key::kEscape) {
+        if (CommandButton* b = cancel_button()) b->press();
+        return;
+    }
+    if ((flags & key::kAlt) && key > 0 && key < 128) {
+        char letter = static_cast<char>(std::toupper(key));
+        for (Control* c : controls_) {
+            auto* b = dynamic_cast<CommandButton*>(c);
+            if (b && b->accelerator() == letter && b->enabled() && b->visible()) {
+                b->press();
+                return;
+            }
+        }
+        return;
+    }
+    if (!focused_) return;
+    // Enter or the space bar on a focused button presses it.
+    if (auto* b = dynamic_cast<CommandButton*>(focused_);
+        b && (key == key::kEnter || key == key::kSpace) && flags == 0) {
+        b->press();
+        return;
+    }
+    focused_->trigger_key_down(key, flags);
+}
+
+Application& Window::app() const {
+    if (!app_) throw NullObjectError(class_name_ + ".application");
+    return *app_;
+}
+
+int Window::request_close() {
+    return app().close(*this);
+}
+
+int Window::run_event(std::string_view object, std::string_view event,
+                      const std::function<int()>& handler) {
+    std::string message;
+    try {
+        return handler();
+    } catch (const ScriptError&) {
+        throw;
+    } catch (const std::exception& e) {
+        // Any other failure inside a handler ends it like a runtime error, so a fault in
+        // one event never takes the application down.
+        if (!app_) throw;
+        message = e.what();
+    }
+    std::string where = class_name_;
+    if (!object.empty() && object != class_name_) where += "." + std::string(object);
+    app_->report_runtime_error(where, event, message);
+    return -1;
+}
+
+}  // namespace runtime

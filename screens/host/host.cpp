@@ -1,0 +1,64 @@
+#include "screens/host/host.h"
+
+#include "screens/host/w_main.h"
+
+namespace host {
+
+Host::Host(runtime::Application& app) : app_(app) {}
+
+namespace {
+
+runtime::MessageBoxRequest box(std::string_view origin, std::string_view title,
+                               std::string_view text, runtime::Icon icon, runtime::Buttons buttons,
+                               int default_button) {
+    runtime::MessageBoxRequest r;
+    r.origin = origin;
+    r.title = title;
+    r.text = text;
+    r.icon = icon;
+    r.buttons = buttons;
+    r.default_button = default_button;
+    return r;
+}
+
+}  // namespace
+
+int Host::f_showinfo(std::string_view text) {
+    return app_.interaction().message_box(
+        box("info", "提示", text, runtime::Icon::information, runtime::Buttons::ok, 1));
+}
+
+int Host::f_showerror(std::string_view text) {
+    return app_.interaction().message_box(
+        box("error", "错误", text, runtime::Icon::stop_sign, runtime::Buttons::ok, 1));
+}
+
+int Host::f_showask(std::string_view text, int default_button) {
+    if (default_button != 1) default_button = 2;
+    return app_.interaction().message_box(box("ask", "询问", text, runtime::Icon::question,
+                                              runtime::Buttons::yes_no, default_button));
+}
+
+int Host::f_filewrite(const db::Bytes& bytes, std::string_view path) {
+    return app_.files().write_bytes(path, bytes);
+}
+
+runtime::Window& Host::w_main() {
+    if (runtime::Window* w = app_.find_open(::host::w_main::kClassName)) return *w;
+    if (!app_.has_class(::host::w_main::kClassName)) register_classes();
+    runtime::Window* w = app_.open(::host::w_main::kClassName);
+    if (!w) throw runtime::NullObjectError(::host::w_main::kClassName);
+    return *w;
+}
+
+runtime::Window* Host::open_sheet(std::string_view name, std::optional<std::string> parameter,
+                                  int menu_position, int arrangement) {
+    return app_.open_sheet(name, w_main(), std::move(parameter), menu_position, arrangement);
+}
+
+void Host::register_classes() {
+    app_.register_class(::host::w_main::kClassName,
+                        [] { return std::make_unique<::host::w_main>(); });
+}
+
+}  // namespace host

@@ -1,0 +1,31 @@
+// The ancestor of the screens' sheet windows. Descendants call its handlers first.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/runtime/window.h"
+#include "screens/host/host.h"
+
+namespace host {
+
+class w_mysheet : public runtime::Window {
+  public:
+    w_mysheet(Host& host, std::string class_name);
+
+    Host& host() const { return host_; }
+
+    // "1" while a save asked for by a close has been refused; every close attempt starts
+    // with it cleared, so a refusal keeps the window open only for the attempt it belongs to.
+    std::string editflag;
+    // The close guard's count of unsaved deletions and changes.
+    std::int64_t ltotalmodified = 0;
+
+    int create() override;
+    int closequery() override;
+
+  private:
+    Host& host_;
+};
+
+}  // namespace host
