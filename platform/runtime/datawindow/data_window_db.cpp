@@ -84,8 +84,13 @@ int DataWindow::retrieve(const db::Params& arguments) {
         is_datetime[c] = def_->columns[c].type == ColumnType::datetime;
 
     std::vector<Row> fetched;
+    db::Connection& conn = *trans_->connection();
+    // Inside an open transaction a failed query must not take the open writes with it (a
+    // PostgreSQL transaction refuses everything after an error until rolled back).
+    bool guarded = conn.in_transaction();
     try {
-        auto cursor = trans_->connection()->query(sql, bound);
+        if (guarded) conn.savepoint("tarvo_retrieve");
+        auto cursor = conn.query(sql, bound);
         if (cursor->column_count() != n)
             throw db::Error(-1, "",
                             "查询结果有 " + std::to_string(cursor->column_count()) +
@@ -109,7 +114,17 @@ int DataWindow::retrieve(const db::Params& arguments) {
             row.status = RowStatus::not_modified;
             fetched.push_back(std::move(row));
         }
+        cursor.reset();
+        if (guarded) conn.release("tarvo_retrieve");
     } catch (const db::Error& e) {
+        if (guarded) {
+            try {
+                conn.rollback_to("tarvo_retrieve");
+                conn.release("tarvo_retrieve");
+            } catch (const db::Error&) {
+                // The query's error is the one worth reporting.
+            }
+        }
         report_dberror(DbError{e.code(), e.what(), sql, 0});
         return -1;
     }
