@@ -52,9 +52,15 @@ int DataWindowControl::set_dataobject(std::string_view name) {
     return r;
 }
 
-int DataWindowControl::clicked(int, int, int, const std::string&) { return 0; }
-int DataWindowControl::doubleclicked(int, int, int, const std::string&) { return 0; }
-int DataWindowControl::ue_key(int, unsigned) { return 0; }
+int DataWindowControl::clicked(int, int, int, const std::string&) {
+    return 0;
+}
+int DataWindowControl::doubleclicked(int, int, int, const std::string&) {
+    return 0;
+}
+int DataWindowControl::ue_key(int, unsigned) {
+    return 0;
+}
 
 int DataWindowControl::trigger_clicked(int x, int y, int row, const std::string& object) {
     return run_event("clicked", [&] { return clicked(x, y, row, object); });

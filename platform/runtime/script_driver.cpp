@@ -1,0 +1,501 @@
+#include "platform/runtime/script_driver.h"
+
+#include <cctype>
+#include <istream>
+#include <map>
+#include <ostream>
+
+#include "platform/runtime/datawindow_control.h"
+#include "platform/runtime/json_line.h"
+#include "platform/runtime/runtime_error.h"
+
+namespace runtime {
+
+namespace {
+
+std::string lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+int to_int(const std::string& s, std::string_view what) {
+    std::size_t used = 0;
+    int v = 0;
+    try {
+        v = std::stoi(s, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used == 0 || used != s.size())
+        throw ScriptError(std::string(what) + " must be a whole number, not \"" + s + "\"");
+    return v;
+}
+
+void need(const std::vector<std::string>& a, std::size_t min, std::size_t max,
+          std::string_view usage) {
+    if (a.size() < min || a.size() > max) throw ScriptError("usage: " + std::string(usage));
+}
+
+int key_code(const std::string& word) {
+    static const std::map<std::string, int> names = {
+        {"enter", key::kEnter},   {"esc", key::kEscape},     {"escape", key::kEscape},
+        {"up", key::kUp},         {"down", key::kDown},      {"left", key::kLeft},
+        {"right", key::kRight},   {"tab", key::kTab},        {"home", key::kHome},
+        {"end", key::kEnd},       {"pageup", key::kPageUp},  {"pagedown", key::kPageDown},
+        {"delete", key::kDelete}, {"backspace", key::kBack}, {"space", key::kSpace}};
+    auto it = names.find(lower(word));
+    if (it != names.end()) return it->second;
+    if (word.size() == 1 && std::isalnum(static_cast<unsigned char>(word[0])))
+        return std::toupper(static_cast<unsigned char>(word[0]));
+    return to_int(word, "key");
+}
+
+unsigned key_flags(const std::string& word) {
+    if (!word.empty() && std::isdigit(static_cast<unsigned char>(word[0])))
+        return static_cast<unsigned>(to_int(word, "key flags"));
+    unsigned flags = 0;
+    std::string w = lower(word);
+    std::size_t start = 0;
+    while (start <= w.size()) {
+        std::size_t end = w.find('+', start);
+        std::string part =
+            w.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (part == "shift")
+            flags |= key::kShift;
+        else if (part == "ctrl" || part == "control")
+            flags |= key::kControl;
+        else if (part == "alt")
+            flags |= key::kAlt;
+        else
+            throw ScriptError("unknown key modifier \"" + part + "\"");
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return flags;
+}
+
+std::string prompt_line(const Prompt& p) {
+    if (p.kind == "open" || p.kind == "save") {
+        return JsonLine("dialog")
+            .add("kind", p.kind)
+            .add("title", p.title)
+            .add("extension", p.default_extension)
+            .add("filter", p.text)
+            .add("answer", p.answer)
+            .add("path", p.path)
+            .str();
+    }
+    JsonLine line(p.kind);
+    line.add("title", p.title).add("text", p.text);
+    if (p.kind == "messagebox")
+        line.add("icon", icon_name(p.icon))
+            .add("buttons", buttons_name(p.buttons))
+            .add("default", p.default_button);
+    return line.add("answer", p.answer).str();
+}
+
+}  // namespace
+
+ScriptDriver::ScriptDriver(Application& app, ScriptedInteraction& ui, std::ostream& out)
+    : app_(app), ui_(ui), out_(out) {
+    opener_ = [this](std::string_view name, std::optional<std::string> parm) {
+        return app_.open(name, std::move(parm));
+    };
+    connections_.emplace_back(
+        0, ui_.prompted.connect([this](const Prompt& p) { emit(prompt_line(p)); }));
+    connections_.emplace_back(1, app_.open_requested.connect([this](const OpenRequest& r) {
+        JsonLine line("open");
+        line.add("window", r.window).add("parameter", r.parameter);
+        if (!r.frame.empty())
+            line.add("frame", r.frame).add("menu", r.menu_position).add("arrange", r.arrangement);
+        emit(line.str());
+    }));
+    connections_.emplace_back(2, app_.window_opened.connect([this](Window& w) {
+        if (!w.is_frame()) current_window_ = w.class_name();
+    }));
+    connections_.emplace_back(3, app_.window_closed.connect([this](Window& w) {
+        emit(JsonLine("close").add("window", w.class_name()).str());
+    }));
+}
+
+ScriptDriver::~ScriptDriver() {
+    for (auto [signal, id] : connections_) {
+        if (signal == 0) ui_.prompted.disconnect(id);
+        if (signal == 1) app_.open_requested.disconnect(id);
+        if (signal == 2) app_.window_opened.disconnect(id);
+        if (signal == 3) app_.window_closed.disconnect(id);
+    }
+}
+
+void ScriptDriver::emit(const std::string& json_line) {
+    out_ << json_line << '\n' << std::flush;
+}
+
+std::vector<std::string> ScriptDriver::split(std::string_view line) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        char c = line[i];
+        if (c == ' ' || c == '\t' || c == '\r') {
+            ++i;
+            continue;
+        }
+        if (c == '#') break;
+        std::string word;
+        if (c == '"') {
+            ++i;
+            bool closed = false;
+            while (i < line.size()) {
+                char d = line[i++];
+                if (d == '"') {
+                    closed = true;
+                    break;
+                }
+                if (d == '\\' && i < line.size()) {
+                    char e = line[i++];
+                    word += e == 'n' ? '\n' : e == 't' ? '\t' : e;
+                } else {
+                    word += d;
+                }
+            }
+            if (!closed) throw ScriptError("a quoted word is not closed");
+        } else {
+            while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r')
+                word += line[i++];
+        }
+        words.push_back(std::move(word));
+    }
+    return words;
+}
+
+int ScriptDriver::run(std::istream& script) {
+    int failed = 0;
+    std::string line;
+    int number = 0;
+    while (std::getline(script, line))
+        if (!run_line(line, ++number)) ++failed;
+    return failed;
+}
+
+bool ScriptDriver::run_line(std::string_view line, int line_number) {
+    line_number_ = line_number;
+    std::string command;
+    try {
+        Args args = split(line);
+        if (args.empty()) return true;
+        command = args[0];
+        execute(args);
+        app_.collect_closed();
+        return true;
+    } catch (const std::exception& e) {
+        // Script mistakes, missing windows or controls, database errors of `sql`.
+        emit(JsonLine("script-error")
+                 .add("line", line_number)
+                 .add("command", command)
+                 .add("message", e.what())
+                 .str());
+        return false;
+    }
+}
+
+void ScriptDriver::execute(const Args& a) {
+    using Handler = void (ScriptDriver::*)(const Args&);
+    static const std::map<std::string, Handler> commands = {
+        {"open", &ScriptDriver::cmd_open},         {"type", &ScriptDriver::cmd_type},
+        {"click", &ScriptDriver::cmd_click},       {"key", &ScriptDriver::cmd_key},
+        {"edit", &ScriptDriver::cmd_edit},         {"answer", &ScriptDriver::cmd_answer},
+        {"close", &ScriptDriver::cmd_close},       {"sql", &ScriptDriver::cmd_sql},
+        {"rows", &ScriptDriver::cmd_rows},         {"buttons", &ScriptDriver::cmd_buttons},
+        {"text", &ScriptDriver::cmd_text},         {"item", &ScriptDriver::cmd_item},
+        {"describe", &ScriptDriver::cmd_describe}, {"file", &ScriptDriver::cmd_file},
+        {"windows", &ScriptDriver::cmd_windows}};
+    const std::string name = lower(a[0]);
+    if (name == "clickrow" || name == "dblclickrow") return cmd_row_click(a, name == "dblclickrow");
+    if (name == "window") {
+        need(a, 2, 2, "window NAME");
+        if (!app_.find_open(a[1])) throw ScriptError("window " + a[1] + " is not open");
+        current_window_ = a[1];
+        return;
+    }
+    if (name == "accept") {
+        need(a, 2, 2, "accept CONTROL");
+        target_data_window(a[1]).accepttext();
+        return;
+    }
+    if (name == "focus") {
+        need(a, 2, 2, "focus CONTROL");
+        target_control(a[1]).setfocus();
+        return;
+    }
+    auto it = commands.find(name);
+    if (it == commands.end()) throw ScriptError("unknown command \"" + a[0] + "\"");
+    (this->*(it->second))(a);
+}
+
+Window& ScriptDriver::target_window(std::string_view name) const {
+    if (!name.empty()) {
+        if (Window* w = app_.find_open(name)) return *w;
+        throw ScriptError("window " + std::string(name) + " is not open");
+    }
+    if (!current_window_.empty())
+        if (Window* w = app_.find_open(current_window_)) return *w;
+    auto open = app_.windows();
+    for (auto it = open.rbegin(); it != open.rend(); ++it)
+        if (!(*it)->is_frame()) return **it;
+    if (!open.empty()) return *open.back();
+    throw ScriptError("no window is open");
+}
+
+Control& ScriptDriver::target_control(std::string_view spec) const {
+    const auto dot = spec.find('.');
+    if (dot == std::string_view::npos) return target_window().control(spec);
+    return target_window(spec.substr(0, dot)).control(spec.substr(dot + 1));
+}
+
+DataWindowControl& ScriptDriver::target_data_window(std::string_view spec) const {
+    auto* dw = dynamic_cast<DataWindowControl*>(&target_control(spec));
+    if (!dw) throw ScriptError(std::string(spec) + " is not a data-window control");
+    return *dw;
+}
+
+void ScriptDriver::cmd_open(const Args& a) {
+    need(a, 2, 3, "open WINDOW [PARAMETER]");
+    std::optional<std::string> parm;
+    if (a.size() == 3) parm = a[2];
+    if (!opener_(a[1], parm)) throw ScriptError("window " + a[1] + " could not be opened");
+}
+
+void ScriptDriver::cmd_type(const Args& a) {
+    need(a, 3, 3, "type EDIT TEXT");
+    auto* edit = dynamic_cast<SingleLineEdit*>(&target_control(a[1]));
+    if (!edit) throw ScriptError(a[1] + " is not a single-line edit");
+    if (!edit->enabled() || !edit->visible()) {
+        emit(JsonLine("ignored").add("control", a[1]).add("reason", "disabled").str());
+        return;
+    }
+    edit->type(a[2]);
+}
+
+void ScriptDriver::cmd_click(const Args& a) {
+    need(a, 2, 2, "click CONTROL");
+    Control& c = target_control(a[1]);
+    if (auto* dw = dynamic_cast<DataWindowControl*>(&c)) {
+        dw->user_click(0, "");
+        return;
+    }
+    if (!c.enabled() || !c.visible()) {
+        emit(JsonLine("ignored").add("control", a[1]).add("reason", "disabled").str());
+        return;
+    }
+    c.setfocus();  // a field being edited elsewhere is accepted first, as with a mouse
+    if (auto* b = dynamic_cast<CommandButton*>(&c)) b->press();
+}
+
+void ScriptDriver::cmd_key(const Args& a) {
+    need(a, 3, 4, "key CONTROL|WINDOW KEY [MODIFIERS]");
+    const int code = key_code(a[2]);
+    const unsigned flags = a.size() == 4 ? key_flags(a[3]) : 0;
+    if (a[1].find('.') == std::string::npos)
+        if (Window* w = app_.find_open(a[1])) {
+            w->key_down(code, flags);
+            return;
+        }
+    Control& c = target_control(a[1]);
+    if (c.accepts_focus()) c.setfocus();
+    if (!c.has_focus() && code != key::kEscape && !(flags & key::kAlt)) {
+        emit(JsonLine("ignored").add("control", a[1]).add("reason", "no focus").str());
+        return;
+    }
+    c.parent_window().key_down(code, flags);
+}
+
+void ScriptDriver::cmd_row_click(const Args& a, bool twice) {
+    need(a, 3, 4,
+         twice ? "dblclickrow DATAWINDOW ROW [OBJECT]" : "clickrow DATAWINDOW ROW [OBJECT]");
+    DataWindowControl& dw = target_data_window(a[1]);
+    const int row = to_int(a[2], "row");
+    const std::string object = a.size() == 4 ? a[3] : "eid";
+    if (twice)
+        dw.user_doubleclick(row, object);
+    else
+        dw.user_click(row, object);
+}
+
+void ScriptDriver::cmd_edit(const Args& a) {
+    need(a, 5, 6, "edit DATAWINDOW ROW COLUMN TEXT [accept|noaccept]");
+    DataWindowControl& dw = target_data_window(a[1]);
+    const int row = to_int(a[2], "row");
+    bool accept = true;
+    if (a.size() == 6) {
+        const std::string mode = lower(a[5]);
+        if (mode != "accept" && mode != "noaccept")
+            throw ScriptError("the last word of edit is accept or noaccept");
+        accept = mode == "accept";
+    }
+    if (dw.setfocus() != 1) throw ScriptError(a[1] + " cannot take the focus");
+    if (dw.setrow(row) != 1) throw ScriptError("row " + a[2] + " cannot become current");
+    if (dw.setcolumn(a[3]) != 1) throw ScriptError("column " + a[3] + " cannot become current");
+    if (dw.settext(a[4]) != 1) throw ScriptError("the field cannot be edited (read-only?)");
+    if (accept) dw.accepttext();
+}
+
+void ScriptDriver::cmd_answer(const Args& a) {
+    need(a, 2, 3, "answer NUMBER|yes|no|ok|cancel | answer path PATH");
+    const std::string w = lower(a[1]);
+    if (w == "path" || w == "file") {
+        need(a, 3, 3, "answer path PATH");
+        ui_.queue(Answer::file(a[2]));
+    } else if (a.size() != 2) {
+        throw ScriptError("usage: answer NUMBER|yes|no|ok|cancel");
+    } else if (w == "cancel") {
+        ui_.queue(Answer::cancelled());
+    } else if (w == "yes" || w == "ok") {
+        ui_.queue(Answer::button(1));
+    } else if (w == "no") {
+        ui_.queue(Answer::button(2));
+    } else {
+        ui_.queue(Answer::button(to_int(a[1], "answer")));
+    }
+}
+
+void ScriptDriver::cmd_close(const Args& a) {
+    need(a, 1, 2, "close [WINDOW]");
+    Window& w = target_window(a.size() == 2 ? a[1] : std::string_view{});
+    const std::string name = w.class_name();
+    if (app_.close(w) != 1) emit(JsonLine("close-refused").add("window", name).str());
+}
+
+void ScriptDriver::cmd_sql(const Args& a) {
+    need(a, 2, 2, "sql \"STATEMENT\"");
+    if (!database_) throw ScriptError("no database for sql");
+    const std::string head = lower(a[1].substr(0, a[1].find_first_of(" \t\n(")));
+    if (head != "select" && head != "with" && head != "values") {
+        emit(JsonLine("sql").add("changed", database_->execute(a[1])).str());
+        return;
+    }
+    db::Result r = database_->query_all(a[1]);
+    std::vector<std::optional<std::string>> columns(r.columns.begin(), r.columns.end());
+    std::string rows = "[";
+    for (std::size_t i = 0; i < r.rows.size(); ++i) {
+        std::vector<std::optional<std::string>> cells;
+        for (const db::Value& v : r.rows[i]) {
+            if (v.is_null())
+                cells.emplace_back();
+            else if (v.is_bytes())
+                cells.emplace_back("[" + std::to_string(v.as_bytes().size()) + " bytes]");
+            else
+                cells.emplace_back(v.to_string());
+        }
+        rows += (i ? "," : "") + json_array(cells);
+    }
+    emit(JsonLine("sql").add_raw("columns", json_array(columns)).add_raw("rows", rows + "]").str());
+}
+
+void ScriptDriver::cmd_rows(const Args& a) {
+    need(a, 2, 2, "rows DATAWINDOW");
+    DataWindowControl& dw = target_data_window(a[1]);
+    const Definition* def = dw.definition();
+    if (!def) throw ScriptError(a[1] + " presents no definition");
+    std::vector<std::optional<std::string>> titles;
+    std::vector<std::string> objects;
+    if (def->style == PresentationStyle::grid && !def->grid_columns.empty()) {
+        for (const auto& g : def->grid_columns) {
+            const ObjectDef* t = def->object(g.title_object);
+            titles.emplace_back(t ? t->text : g.title_object);
+            objects.push_back(g.detail_object);
+        }
+    } else {
+        for (const auto& c : def->columns) {
+            titles.emplace_back(c.name);
+            objects.push_back(c.name);
+        }
+    }
+    std::string rows = "[";
+    std::vector<std::optional<std::string>> selected;
+    for (int r = 1; r <= dw.rowcount(); ++r) {
+        std::vector<std::optional<std::string>> cells;
+        for (const auto& o : objects) cells.push_back(dw.display_text(r, o));
+        rows += (r > 1 ? "," : "") + json_array(cells);
+        if (dw.isselected(r)) selected.emplace_back(std::to_string(r));
+    }
+    std::string selected_json = "[";
+    for (std::size_t i = 0; i < selected.size(); ++i)
+        selected_json += (i ? "," : "") + *selected[i];
+    emit(JsonLine("rows")
+             .add("control", a[1])
+             .add("rowcount", dw.rowcount())
+             .add("current", dw.getrow())
+             .add_raw("selected", selected_json + "]")
+             .add("modified", dw.modifiedcount())
+             .add("deleted", dw.deletedcount())
+             .add_raw("columns", json_array(titles))
+             .add_raw("rows", rows + "]")
+             .str());
+}
+
+void ScriptDriver::cmd_buttons(const Args& a) {
+    need(a, 1, 2, "buttons [WINDOW]");
+    Window& w = target_window(a.size() == 2 ? a[1] : std::string_view{});
+    std::string list = "[";
+    bool first = true;
+    for (Control* c : w.controls()) {
+        if (c->kind() != Control::Kind::command_button) continue;
+        list += (first ? "" : ",") + JsonLine("button")
+                                         .add("name", c->name())
+                                         .add("text", c->text())
+                                         .add("enabled", c->enabled())
+                                         .add("visible", c->visible())
+                                         .str();
+        first = false;
+    }
+    emit(JsonLine("buttons").add("window", w.class_name()).add_raw("buttons", list + "]").str());
+}
+
+void ScriptDriver::cmd_text(const Args& a) {
+    need(a, 2, 2, "text CONTROL");
+    Control& c = target_control(a[1]);
+    emit(JsonLine("text").add("control", a[1]).add("text", c.text()).str());
+}
+
+void ScriptDriver::cmd_item(const Args& a) {
+    need(a, 4, 4, "item DATAWINDOW ROW COLUMN");
+    DataWindowControl& dw = target_data_window(a[1]);
+    const int row = to_int(a[2], "row");
+    emit(JsonLine("item")
+             .add("control", a[1])
+             .add("row", row)
+             .add("column", a[3])
+             .add("value", dw.getitemstring(row, a[3]))
+             .add("display", dw.display_text(row, a[3]))
+             .str());
+}
+
+void ScriptDriver::cmd_describe(const Args& a) {
+    need(a, 3, 3, "describe DATAWINDOW PROPERTY");
+    DataWindowControl& dw = target_data_window(a[1]);
+    emit(JsonLine("describe")
+             .add("control", a[1])
+             .add("property", a[2])
+             .add("value", dw.describe(a[2]))
+             .str());
+}
+
+void ScriptDriver::cmd_file(const Args& a) {
+    need(a, 2, 2, "file PATH");
+    emit(JsonLine("file").add("path", a[1]).add("length", app_.files().length(a[1])).str());
+}
+
+void ScriptDriver::cmd_windows(const Args& a) {
+    need(a, 1, 1, "windows");
+    std::vector<std::optional<std::string>> names;
+    for (Window* w : app_.windows()) names.emplace_back(w->class_name());
+    std::optional<std::string> current;
+    try {
+        current = target_window().class_name();
+    } catch (const ScriptError&) {
+    }
+    emit(JsonLine("windows").add_raw("windows", json_array(names)).add("current", current).str());
+}
+
+}  // namespace runtime

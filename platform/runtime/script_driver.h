@@ -1,0 +1,84 @@
+// The scripted driver: runs a script of user actions against the windows of an
+// application whose interaction is scripted, and writes a transcript of JSON lines.
+// The language is described in docs/scripting.md.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/db/connection.h"
+#include "platform/runtime/application.h"
+#include "platform/runtime/scripted_interaction.h"
+
+namespace runtime {
+
+class DataWindowControl;
+
+class ScriptDriver {
+  public:
+    // Opens a window for the `open` command. The default opens a top-level window; a host
+    // passes one that opens sheets of its frame.
+    using Opener = std::function<Window*(std::string_view name, std::optional<std::string>)>;
+
+    ScriptDriver(Application& app, ScriptedInteraction& ui, std::ostream& out);
+    ~ScriptDriver();
+    ScriptDriver(const ScriptDriver&) = delete;
+    ScriptDriver& operator=(const ScriptDriver&) = delete;
+
+    void set_opener(Opener opener) { opener_ = std::move(opener); }
+    // The database the `sql` command works on (a connection of its own, so set-up and
+    // inspection see committed data as another user would).
+    void set_database(db::Connection* connection) { database_ = connection; }
+
+    // Runs every line; returns the number of lines that failed (0: all ran).
+    int run(std::istream& script);
+    // Runs one line (numbered for messages); false when it failed.
+    bool run_line(std::string_view line, int line_number = 0);
+
+    // Splits a line into words; a double-quoted word may hold blanks and the escapes
+    // \" \\ \n \t. A '#' outside quotes starts a comment. Throws ScriptError.
+    static std::vector<std::string> split(std::string_view line);
+
+  private:
+    using Args = std::vector<std::string>;
+
+    void emit(const std::string& json_line);
+    void execute(const Args& args);
+    Window& target_window(std::string_view name = {}) const;
+    // "[window.]control": the control of the named or current window.
+    Control& target_control(std::string_view spec) const;
+    DataWindowControl& target_data_window(std::string_view spec) const;
+
+    void cmd_open(const Args& a);
+    void cmd_type(const Args& a);
+    void cmd_click(const Args& a);
+    void cmd_key(const Args& a);
+    void cmd_row_click(const Args& a, bool twice);
+    void cmd_edit(const Args& a);
+    void cmd_answer(const Args& a);
+    void cmd_close(const Args& a);
+    void cmd_sql(const Args& a);
+    void cmd_rows(const Args& a);
+    void cmd_buttons(const Args& a);
+    void cmd_text(const Args& a);
+    void cmd_item(const Args& a);
+    void cmd_describe(const Args& a);
+    void cmd_file(const Args& a);
+    void cmd_windows(const Args& a);
+
+    Application& app_;
+    ScriptedInteraction& ui_;
+    std::ostream& out_;
+    Opener opener_;
+    db::Connection* database_ = nullptr;
+    std::string current_window_;
+    std::vector<std::pair<int, int>> connections_;  // (which signal, id) to undo
+    int line_number_ = 0;
+};
+
+}  // namespace runtime

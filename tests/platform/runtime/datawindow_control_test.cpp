@@ -1,0 +1,121 @@
+// The data-window control inside a window: clicks, double clicks, keys, focus and pending
+// edits, database errors through the message box. On SQLite and PostgreSQL.
+#include <gtest/gtest.h>
+
+#include "platform/runtime/scripted_interaction.h"
+#include "schema/schema.h"
+#include "tests/platform/runtime/demo_window.h"
+#include "tests/support/test_db.h"
+
+namespace {
+
+using namespace runtime;
+
+struct Frame : runtime::Window {
+    Frame() : runtime::Window("w_frame") { set_frame_style(true); }
+};
+
+class DataWindowControlTest : public ::testing::TestWithParam<std::string> {
+  protected:
+    void SetUp() override {
+        TARVO_REQUIRE_DB(database);
+        auto conn = database.connect();
+        schema::create(*conn);
+        conn->execute(
+            "INSERT INTO employee (eid, ename, flag) VALUES ('E1', '张三', '1'), "
+            "('E2', '李四', '0'), ('E3', '王五', '9')");
+        ASSERT_EQ(sqlca.connect(database.url()), 0) << sqlca.sqlerrtext();
+        definitions().add(demo::grid_definition());
+        app.register_class("w_frame", [] { return std::make_unique<Frame>(); });
+        app.register_class("w_demo", [this] { return std::make_unique<demo::Window>(sqlca, log); });
+        frame = app.open("w_frame");
+        w = dynamic_cast<demo::Window*>(app.open_sheet("w_demo", *frame, std::nullopt, 3, 2));
+        ASSERT_NE(w, nullptr);
+        w->control_as<CommandButton>("cb_find").press();
+        ASSERT_EQ(w->dw->rowcount(), 3);
+    }
+
+    testing_support::TestDatabase database{GetParam()};
+    testing_support::TempDir dir;
+    Transaction sqlca;
+    ScriptedInteraction ui;
+    Files files{dir / "drive_c"};
+    Application app{ui, files};
+    demo::Log log;
+    runtime::Window* frame = nullptr;
+    demo::Window* w = nullptr;
+};
+
+TEST_P(DataWindowControlTest, ClickMakesTheRowCurrentBeforeClickedRuns) {
+    w->dw->user_click(2, "ename");
+    EXPECT_TRUE(w->dw->has_focus());
+    EXPECT_EQ(w->dw->getcolumnname(), "ename");
+    w->dw->user_click(0, "eid_t");  // the header: no data row
+    w->dw->user_click(9, "eid");    // below the rows
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"clicked 2 ename current 2", "clicked 0 eid_t current 2",
+                                        "clicked 0 eid current 2"}));
+    EXPECT_TRUE(w->dw->isselected(2));
+    EXPECT_EQ(w->dw->object_position(2, "ename"), std::make_pair(330 + 150, 72 + 76 + 4 + 32));
+}
+
+TEST_P(DataWindowControlTest, DoubleClickRunsClickedThenDoubleclicked) {
+    w->dw->user_doubleclick(1, "eid");
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"clicked 1 eid current 1", "doubleclicked 1 eid"}));
+    ASSERT_EQ(app.open_requests().size(), 3u);
+    EXPECT_EQ(app.open_requests()[2].parameter, std::optional<std::string>("E3"));
+    EXPECT_EQ(app.sheets(*frame).size(), 2u);
+}
+
+TEST_P(DataWindowControlTest, KeysReachUeKeyOnlyWhileTheGridHasTheFocus) {
+    w->key_down(key::kDown);
+    EXPECT_TRUE(log.lines.empty());
+    w->dw->setfocus();
+    w->key_down(key::kDown);
+    w->key_down(key::kEnter, key::kShift);
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"ue_key 40 0", "ue_key 13 1"}));
+    w->control("sle_id").setfocus();
+    w->key_down(key::kUp);
+    EXPECT_EQ(log.lines.size(), 2u);
+}
+
+TEST_P(DataWindowControlTest, PendingEditIsAcceptedWhenTheFocusMovesOn) {
+    w->dw->user_click(1, "ename");
+    ASSERT_EQ(w->dw->settext("赵六"), 1);
+    EXPECT_EQ(w->dw->modifiedcount(), 0);
+    EXPECT_EQ(w->dw->getitemstring(1, "ename"), std::optional<std::string>("王五"));
+    w->control("cb_save").setfocus();  // the user moves to the save button
+    EXPECT_EQ(w->dw->modifiedcount(), 1);
+    EXPECT_EQ(w->dw->getitemstring(1, "ename"), std::optional<std::string>("赵六"));
+
+    // Refused on leaving: the old value stays and the user is told.
+    w->dw->user_click(2, "ename");
+    ASSERT_EQ(w->dw->settext("一二三四五六"), 1);  // 12 bytes, the limit is 10
+    w->control("sle_id").setfocus();
+    EXPECT_EQ(w->dw->getitemstring(2, "ename"), std::optional<std::string>("李四"));
+    ASSERT_FALSE(ui.prompts().empty());
+    EXPECT_EQ(ui.prompts().back().kind, "item-error");
+}
+
+TEST_P(DataWindowControlTest, DatabaseErrorsAreShownThroughTheMessageBox) {
+    w->dw->setsqlselect("SELECT eid, ename, flag FROM nowhere");
+    EXPECT_EQ(w->dw->retrieve(), -1);
+    EXPECT_EQ(w->dw->rowcount(), 3);  // the rows stay
+    ASSERT_EQ(ui.prompts().size(), 1u);
+    EXPECT_EQ(ui.prompts()[0].kind, "db-error");
+    EXPECT_EQ(ui.prompts()[0].icon, Icon::stop_sign);
+    EXPECT_NE(ui.prompts()[0].text.find("nowhere"), std::string::npos) << ui.prompts()[0].text;
+}
+
+TEST_P(DataWindowControlTest, DisabledGridTakesNoClicks) {
+    w->dw->set_enabled(false);
+    w->dw->user_doubleclick(1, "eid");
+    EXPECT_TRUE(log.lines.empty());
+    EXPECT_EQ(app.sheets(*frame).size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, DataWindowControlTest,
+                         ::testing::ValuesIn(testing_support::backend_names()));
+
+}  // namespace
