@@ -21,6 +21,12 @@ class DataWindowControl : public Control, public DataWindow {
     // The definition presented, by name ("D_EMPLOYEE" finds d_employee). 1, or -1.
     int set_dataobject(std::string_view name);
 
+    // Scroll bars the presentation shows when the rows do not fit.
+    bool hscrollbar() const { return hscrollbar_; }
+    bool vscrollbar() const { return vscrollbar_; }
+    void set_hscrollbar(bool v) { assign(hscrollbar_, v, "hscrollbar"); }
+    void set_vscrollbar(bool v) { assign(vscrollbar_, v, "vscrollbar"); }
+
     // Focus is the window's: the control takes it and its data window follows.
     int setfocus() { return Control::setfocus(); }
     bool has_focus() const { return Control::has_focus(); }
@@ -51,6 +57,9 @@ class DataWindowControl : public Control, public DataWindow {
   private:
     using Control::clicked;  // a data window's clicked carries its arguments
     Interaction* interaction() const;
+
+    bool hscrollbar_ = false;
+    bool vscrollbar_ = false;
 };
 
 }  // namespace runtime
