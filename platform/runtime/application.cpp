@@ -60,14 +60,21 @@ Window* Application::open_window(std::string_view class_name, Window* frame,
 }
 
 int Application::close(Window& w) {
-    if (!w.open_) return -1;
+    if (!w.open_ || w.closing_) return -1;
+    w.closing_ = true;
+    const bool closed = close_now(w);
+    w.closing_ = false;
+    return closed ? 1 : -1;
+}
+
+bool Application::close_now(Window& w) {
     if (w.is_frame()) {
         std::vector<Window*> children = sheets(w);
         for (auto s = children.rbegin(); s != children.rend(); ++s)
-            if (close(**s) != 1) return -1;
+            if (close(**s) != 1) return false;
     }
     const int answer = w.run_event(w.class_name(), "closequery", [&w] { return w.closequery(); });
-    if (answer == 1) return -1;
+    if (answer == 1) return false;
     w.run_event(w.class_name(), "close", [&w] { return w.close(); });
     w.run_event(w.class_name(), "destroy", [&w] { return w.destroy(); });
     w.open_ = false;
@@ -77,7 +84,7 @@ int Application::close(Window& w) {
         open_.erase(it);
     }
     window_closed.emit(w);
-    return 1;
+    return true;
 }
 
 std::vector<Window*> Application::windows() const {

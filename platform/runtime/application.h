@@ -78,6 +78,8 @@ class Application {
     Signal<const OpenRequest&> open_requested;
 
   private:
+    // closequery, close, destroy; false when refused.
+    bool close_now(Window& w);
     Window* open_window(std::string_view class_name, Window* frame,
                         std::optional<std::string> parameter, int menu_position, int arrangement);
 

@@ -31,8 +31,11 @@ DataWindowControl::DataWindowControl(std::string name)
     });
     set_path_resolver([this](std::string_view path) {
         Window* w = parent();
-        if (!w || !w->is_open()) return std::string(path);
-        return w->app().files().map(path).string();
+        try {
+            if (w) return w->app().files().map(path).string();
+        } catch (const NullObjectError&) {
+        }
+        return std::string(path);  // not in an opened window: the path as given
     });
 }
 

@@ -18,4 +18,11 @@ class NullObjectError : public RuntimeError {
     explicit NullObjectError(const std::string& name) : RuntimeError("引用了空对象：" + name) {}
 };
 
+// A mistake of a test or script driving the runtime (an answer that does not fit the
+// prompt). It is not the screens' error: event boundaries let it pass to the driver.
+class ScriptError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
 }  // namespace runtime

@@ -8,19 +8,14 @@
 
 #include <deque>
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/runtime/interaction.h"
+#include "platform/runtime/runtime_error.h"
 #include "platform/runtime/signal.h"
 
 namespace runtime {
-
-class ScriptError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
 
 struct Answer {
     enum class Kind { number, path, cancel };

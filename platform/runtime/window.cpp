@@ -89,15 +89,21 @@ int Window::request_close() {
 
 int Window::run_event(std::string_view object, std::string_view event,
                       const std::function<int()>& handler) {
+    std::string message;
     try {
         return handler();
-    } catch (const RuntimeError& e) {
+    } catch (const ScriptError&) {
+        throw;
+    } catch (const std::exception& e) {
+        // Any other failure inside a handler ends it like a runtime error, so a fault in
+        // one event never takes the application down.
         if (!app_) throw;
-        std::string where = class_name_;
-        if (!object.empty() && object != class_name_) where += "." + std::string(object);
-        app_->report_runtime_error(where, event, e.what());
-        return -1;
+        message = e.what();
     }
+    std::string where = class_name_;
+    if (!object.empty() && object != class_name_) where += "." + std::string(object);
+    app_->report_runtime_error(where, event, message);
+    return -1;
 }
 
 }  // namespace runtime

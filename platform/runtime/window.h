@@ -100,8 +100,9 @@ class Window {
     // Asks the application to close this window as the user would (closequery first).
     int request_close();
 
-    // Runs `handler` as event `event` of `object`: a RuntimeError is caught here and
-    // reported through the application; the result is then -1.
+    // Runs `handler` as event `event` of `object`: a RuntimeError (or any other exception
+    // but a ScriptError) is caught here and reported through the application; the result
+    // is then -1.
     int run_event(std::string_view object, std::string_view event,
                   const std::function<int()>& handler);
 
@@ -129,6 +130,7 @@ class Window {
     Application* app_ = nullptr;
     Window* frame_ = nullptr;
     bool open_ = false;
+    bool closing_ = false;  // a close is under way (a handler asking again is refused)
 };
 
 }  // namespace runtime

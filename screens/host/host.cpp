@@ -51,6 +51,11 @@ runtime::Window& Host::w_main() {
     return *w;
 }
 
+runtime::Window* Host::open_sheet(std::string_view name, std::optional<std::string> parameter,
+                                  int menu_position, int arrangement) {
+    return app_.open_sheet(name, w_main(), std::move(parameter), menu_position, arrangement);
+}
+
 void Host::register_classes() {
     app_.register_class(::host::w_main::kClassName,
                         [] { return std::make_unique<::host::w_main>(); });

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,9 @@ class Host {
 
     // The open frame window, opened first when there is none.
     runtime::Window& w_main();
+    // Opens a window of the screen library as a sheet of w_main, as the host's menu does.
+    runtime::Window* open_sheet(std::string_view name, std::optional<std::string> parameter,
+                                int menu_position = 0, int arrangement = 0);
 
     // Registers the host's own window classes (w_main) with the application.
     void register_classes();

@@ -197,6 +197,35 @@ TEST_F(WindowTest, ClosequeryReturningOneRefusesTheClose) {
     EXPECT_EQ(app.close(w), -1);  // already closed
 }
 
+TEST_F(WindowTest, CloseRequestedDuringClosequeryIsRefusedNotRepeated) {
+    struct Nested : Window {
+        Nested() : Window("w_nested") {}
+        int asked = 0, inner = 0;
+        int closequery() override {
+            ++asked;
+            inner = request_close();
+            return 0;
+        }
+    };
+    app.register_class("w_nested", [] { return std::make_unique<Nested>(); });
+    auto& w = dynamic_cast<Nested&>(*app.open("w_nested"));
+    EXPECT_EQ(app.close(w), 1);
+    EXPECT_EQ(w.asked, 1);
+    EXPECT_EQ(w.inner, -1);
+}
+
+TEST_F(WindowTest, AnyFailureInAHandlerEndsItAtTheBoundaryButScriptMistakesPass) {
+    TestSheet& w = open_sheet();
+    int r = w.run_event("cb_ok", "clicked", [] {
+        return std::vector<int>{}.at(3);  // a fault of the handler itself
+    });
+    EXPECT_EQ(r, -1);
+    ASSERT_EQ(ui.prompts().size(), 1u);
+    EXPECT_EQ(ui.prompts()[0].kind, "runtime-error");
+    EXPECT_THROW(w.run_event("cb_ok", "clicked", []() -> int { throw ScriptError("bad"); }),
+                 ScriptError);
+}
+
 TEST_F(WindowTest, FrameClosesOnlyWhenEverySheetAgrees) {
     TestSheet& a = open_sheet();
     TestSheet& b = open_sheet();

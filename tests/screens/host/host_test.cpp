@@ -7,8 +7,10 @@
 
 #include "platform/runtime/scripted_interaction.h"
 #include "screens/host/host.h"
+#include "screens/host/uo_dwtitlesort.h"
 #include "screens/host/uo_xpbutton.h"
 #include "screens/host/w_mysheet.h"
+#include "tests/platform/runtime/demo_window.h"
 #include "tests/support/test_db.h"
 
 namespace {
@@ -158,6 +160,63 @@ TEST_F(HostTest, ScreenButtonRunsAfterTheHostButtonAndNotWhenDisabled) {
     save.set_enabled(false);
     s->key_down('S', key::kAlt);
     EXPECT_EQ(g_log.size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// A grid of names; a title click sorts by its column, a second click reverses.
+class TitleSortTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        grid.set_definition(demo::grid_definition());
+        for (auto [eid, name] : std::vector<std::pair<const char*, const char*>>{
+                 {"E1", "张三"}, {"E2", "李四"}, {"E3", "王五"}, {"E4", nullptr}}) {
+            int r = grid.insertrow(0);
+            grid.setitem(r, "eid", std::string(eid));
+            grid.setitem(r, "ename",
+                         name ? std::optional<std::string>(name) : std::optional<std::string>());
+        }
+        grid.setrow(1);  // E1
+        grid.selectrow(1, true);
+    }
+    std::vector<std::string> column(const char* name) {
+        std::vector<std::string> out;
+        for (int r = 1; r <= grid.rowcount(); ++r)
+            out.push_back(grid.getitemstring(r, name).value_or("(null)"));
+        return out;
+    }
+    host::uo_dwtitlesort grid{"dw_1"};
+};
+
+TEST_F(TitleSortTest, TitleClickSortsAndASecondClickReverses) {
+    grid.trigger_clicked(0, 0, 0, "ename_t");
+    // Code page 936 order (李 < 王 < 张), not the order of the UTF-8 bytes; null first.
+    EXPECT_EQ(column("ename"), (std::vector<std::string>{"(null)", "李四", "王五", "张三"}));
+    EXPECT_EQ(grid.sort_column(), "ename");
+    EXPECT_TRUE(grid.sort_ascending());
+    // The current and the highlighted row moved with E1.
+    EXPECT_EQ(grid.getrow(), 4);
+    EXPECT_TRUE(grid.isselected(4));
+    EXPECT_FALSE(grid.isselected(1));
+
+    grid.trigger_clicked(0, 0, 0, "ename_t");
+    EXPECT_EQ(column("ename"), (std::vector<std::string>{"张三", "王五", "李四", "(null)"}));
+    EXPECT_FALSE(grid.sort_ascending());
+
+    grid.trigger_clicked(0, 0, 0, "eid_t");  // another title starts ascending
+    EXPECT_EQ(column("eid"), (std::vector<std::string>{"E1", "E2", "E3", "E4"}));
+}
+
+TEST_F(TitleSortTest, ClicksOnRowsOrOtherObjectsDoNotSort) {
+    const auto before = column("eid");
+    grid.trigger_clicked(0, 0, 2, "ename");    // a data row
+    grid.trigger_clicked(0, 0, 0, "ename");    // not a title
+    grid.trigger_clicked(0, 0, 0, "nothing");  // no such object
+    EXPECT_EQ(column("eid"), before);
+    EXPECT_EQ(grid.sort_column(), "");
+    EXPECT_EQ(grid.sort("nowhere", true), -1);
 }
 
 }  // namespace
