@@ -1,6 +1,5 @@
 // Row selection, the arrow keys and Enter, opening the form (double click, Enter, modify,
 // add) and the exit button.
-#include "platform/runtime/application.h"
 #include "platform/text/gbk.h"
 #include "screens/list/w_employee.h"
 
@@ -75,7 +74,7 @@ void w_employee::open_employee(const std::optional<std::string>& eid) {
 }
 
 void w_employee::open_form(const std::string& request) {
-    app().open_sheet(kFormClassName, host().w_main(), request, kFormMenuPosition, kFormArrangement);
+    host().open_sheet(kFormClassName, request, kFormMenuPosition, kFormArrangement);
 }
 
 void w_employee::cb_3_clicked() {
