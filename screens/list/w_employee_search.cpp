@@ -4,12 +4,21 @@
 #include "screens/list/w_employee.h"
 
 namespace screens {
+namespace {
+
+LikeBackslash like_backslash(runtime::Transaction& sqlca) {
+    db::Connection* conn = sqlca.connection();
+    return conn && conn->backend() == db::Backend::postgresql ? LikeBackslash::escape
+                                                              : LikeBackslash::literal;
+}
+
+}  // namespace
 
 void w_employee::cb_1_clicked() {
     const std::string id = sle_id().text();
     const std::string name = sle_name().text();
     // Built on ls_sql every time, so conditions never pile up across searches.
-    const std::string select = search_select(ls_sql_, id, name);
+    const std::string select = search_select(ls_sql_, id, name, like_backslash(host().sqlca));
 
     host::uo_dwtitlesort& dw = dw_1();
     dw.setsqlselect(select);

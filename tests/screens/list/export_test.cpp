@@ -55,7 +55,7 @@ TEST_P(ListExport, WritesTheGridAsGbkTextAndAnAuditLine) {
     const std::string bytes = read_file(path);
     EXPECT_EQ(bytes, text::to_gbk(expected_utf8));
     EXPECT_NE(bytes.find("\xc0\xeb\xd6\xb0"), std::string::npos);  // 离职 in code page 936
-    EXPECT_EQ(bytes.find("在职"), std::string::npos);               // no UTF-8 left
+    EXPECT_EQ(bytes.find("在职"), std::string::npos);              // no UTF-8 left
 
     auto info = prompts("info");
     ASSERT_EQ(info.size(), 1u);

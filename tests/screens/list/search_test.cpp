@@ -70,6 +70,14 @@ TEST_P(ListSearch, PercentAndUnderscoreKeepTheirLikeMeaning) {
     EXPECT_EQ(grid().rowcount(), 6);
 }
 
+TEST_P(ListSearch, BackslashMatchesItselfOnEitherDatabase) {
+    add({"77", "甲\\乙", "1"});
+    search("", "\\");
+    EXPECT_EQ(numbers(), (Numbers{"77"}));
+    search("", "甲\\乙");
+    EXPECT_EQ(numbers(), (Numbers{"77"}));
+}
+
 TEST_P(ListSearch, SearchHighlightsTheFirstRowAndSetsTheCounters) {
     search("1", "");
     EXPECT_EQ(w->li_currow(), 1);
