@@ -49,9 +49,10 @@ int Control::trigger_key_down(int key, unsigned flags) {
     return run_event("key", [&] { return key_down(key, flags); });
 }
 
-void SingleLineEdit::type(std::string text) {
-    setfocus();
+int SingleLineEdit::type(std::string text) {
+    if (setfocus() != 1) return -1;
     set_text(std::move(text));
+    return 1;
 }
 
 char CommandButton::accelerator() const {

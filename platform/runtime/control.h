@@ -98,8 +98,9 @@ class Control {
     virtual int clicked() { return 0; }
     // A key pressed while the control has the focus.
     virtual int key_down(int /*key*/, unsigned /*flags*/) { return 0; }
-    // The focus moves away from this control (a pending edit is accepted here).
-    virtual void focus_leaving() {}
+    // The focus is about to move away: a pending edit is accepted here. Returning false
+    // keeps the focus (the edit was refused and the user must correct it).
+    virtual bool focus_leaving() { return true; }
     // The control has just received the focus.
     virtual void focus_gained() {}
 
@@ -150,7 +151,8 @@ class SingleLineEdit : public Control {
         set_border_style(5);
     }
     // The user replaces the edit's text by typing (the control takes the focus first).
-    void type(std::string text);
+    // Returns 1, or -1 when the focus could not come here.
+    int type(std::string text);
 };
 
 class CommandButton : public Control {

@@ -51,8 +51,14 @@ Interaction* DataWindowControl::interaction() const {
 
 int DataWindowControl::set_dataobject(std::string_view name) {
     const int r = DataWindow::set_dataobject(name);
-    if (r == 1) property_changed.emit("dataobject");
+    if (r == 1) assign(dataobject_, std::string(name), "dataobject");
     return r;
+}
+
+bool DataWindowControl::focus_leaving() {
+    if (edit_pending() && accepttext() != 1) return false;  // refused: reported, focus stays
+    killfocus();
+    return true;
 }
 
 int DataWindowControl::clicked(int, int, int, const std::string&) {
@@ -85,7 +91,7 @@ std::pair<int, int> DataWindowControl::object_position(int row, std::string_view
 
 void DataWindowControl::user_click(int row, const std::string& object) {
     if (!enabled() || !visible()) return;
-    setfocus();
+    if (setfocus() != 1) return;  // the focus stays with a refused edit elsewhere
     if (row < 1 || row > rowcount()) row = 0;
     if (row > 0) {
         setrow(row);

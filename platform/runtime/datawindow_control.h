@@ -18,14 +18,21 @@ class DataWindowControl : public Control, public DataWindow {
   public:
     explicit DataWindowControl(std::string name);
 
-    // The definition presented, by name ("D_EMPLOYEE" finds d_employee). 1, or -1.
+    // The definition presented, by name ("D_EMPLOYEE" finds d_employee). 1, or -1 (the
+    // property keeps its old value).
     int set_dataobject(std::string_view name);
+    // The data object as the window stored it ("D_EMPLOYEE"); "" before one was set.
+    const std::string& dataobject_property() const { return dataobject_; }
 
-    // Scroll bars the presentation shows when the rows do not fit.
     bool hscrollbar() const { return hscrollbar_; }
     bool vscrollbar() const { return vscrollbar_; }
+    bool livescroll() const { return livescroll_; }
+    // The control's own title bar text ("none" shows none).
+    const std::string& title() const { return title_; }
     void set_hscrollbar(bool v) { assign(hscrollbar_, v, "hscrollbar"); }
     void set_vscrollbar(bool v) { assign(vscrollbar_, v, "vscrollbar"); }
+    void set_livescroll(bool v) { assign(livescroll_, v, "livescroll"); }
+    void set_title(std::string v) { assign(title_, std::move(v), "title"); }
 
     // Focus is the window's: the control takes it and its data window follows.
     int setfocus() { return Control::setfocus(); }
@@ -52,14 +59,15 @@ class DataWindowControl : public Control, public DataWindow {
 
     int key_down(int key, unsigned flags) override { return ue_key(key, flags); }
     void focus_gained() override { DataWindow::setfocus(); }
-    void focus_leaving() override { killfocus(); }
+    bool focus_leaving() override;
 
   private:
     using Control::clicked;  // a data window's clicked carries its arguments
     Interaction* interaction() const;
 
-    bool hscrollbar_ = false;
-    bool vscrollbar_ = false;
+    std::string dataobject_;
+    bool hscrollbar_ = false, vscrollbar_ = false, livescroll_ = false;
+    std::string title_ = "none";
 };
 
 }  // namespace runtime

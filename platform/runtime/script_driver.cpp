@@ -152,9 +152,8 @@ std::vector<std::string> ScriptDriver::split(std::string_view line) {
                     closed = true;
                     break;
                 }
-                if (d == '\\' && i < line.size()) {
-                    char e = line[i++];
-                    word += e == 'n' ? '\n' : e == 't' ? '\t' : e;
+                if (d == '\\' && i < line.size() && (line[i] == '"' || line[i] == '\\')) {
+                    word += line[i++];
                 } else {
                     word += d;
                 }
@@ -175,6 +174,14 @@ int ScriptDriver::run(std::istream& script) {
     int number = 0;
     while (std::getline(script, line))
         if (!run_line(line, ++number)) ++failed;
+    if (ui_.pending() > 0) {
+        // Answers nobody asked for usually mean the script expected a prompt that never came.
+        emit(JsonLine("unused-answers")
+                 .add("count", static_cast<std::int64_t>(ui_.pending()))
+                 .str());
+        ui_.clear_queue();
+        ++failed;
+    }
     return failed;
 }
 
@@ -274,7 +281,8 @@ void ScriptDriver::cmd_type(const Args& a) {
         emit(JsonLine("ignored").add("control", a[1]).add("reason", "disabled").str());
         return;
     }
-    edit->type(a[2]);
+    if (edit->type(a[2]) != 1)
+        emit(JsonLine("ignored").add("control", a[1]).add("reason", "focus kept").str());
 }
 
 void ScriptDriver::cmd_click(const Args& a) {
@@ -288,7 +296,12 @@ void ScriptDriver::cmd_click(const Args& a) {
         emit(JsonLine("ignored").add("control", a[1]).add("reason", "disabled").str());
         return;
     }
-    c.setfocus();  // a field being edited elsewhere is accepted first, as with a mouse
+    // A field being edited elsewhere is accepted first, as with a mouse; when it is
+    // refused the focus stays there and the button is not pressed.
+    if (c.setfocus() != 1) {
+        emit(JsonLine("ignored").add("control", a[1]).add("reason", "focus kept").str());
+        return;
+    }
     if (auto* b = dynamic_cast<CommandButton*>(&c)) b->press();
 }
 

@@ -35,13 +35,15 @@ class ScriptDriver {
     // inspection see committed data as another user would).
     void set_database(db::Connection* connection) { database_ = connection; }
 
-    // Runs every line; returns the number of lines that failed (0: all ran).
+    // Runs every line; returns the number of lines that failed (0: all ran). Answers left
+    // in the queue at the end count as one more failure (transcript `unused-answers`).
     int run(std::istream& script);
     // Runs one line (numbered for messages); false when it failed.
     bool run_line(std::string_view line, int line_number = 0);
 
-    // Splits a line into words; a double-quoted word may hold blanks and the escapes
-    // \" \\ \n \t. A '#' outside quotes starts a comment. Throws ScriptError.
+    // Splits a line into words; a double-quoted word may hold blanks and tabs, and \" or
+    // \\ for a quote or a backslash (any other backslash stays, so "c:\temp" needs no
+    // doubling). A '#' outside quotes starts a comment. Throws ScriptError.
     static std::vector<std::string> split(std::string_view line);
 
   private:

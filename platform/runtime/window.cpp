@@ -44,7 +44,7 @@ void Window::destroy_control(Control& c) {
 int Window::set_focus(Control* c) {
     if (c == focused_) return 1;
     if (c && (c->parent_ != this || !c->accepts_focus())) return -1;
-    if (focused_) focused_->focus_leaving();
+    if (focused_ && !focused_->focus_leaving()) return -1;
     focused_ = c;
     if (c) c->focus_gained();
     focus_changed.emit(c);

@@ -76,7 +76,7 @@ class Window {
 
     Control* focused() const { return focused_; }
     // Moves the focus; the control losing it accepts its pending input first. Returns -1
-    // when `c` cannot take the focus.
+    // when `c` cannot take the focus or the input was refused (the focus then stays).
     int set_focus(Control* c);
 
     // A key press of the user: Esc presses the cancel button, Alt+letter the button with

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/runtime/script_driver.h"
+#include "screens/definitions/employee_record.h"
 #include "screens/host/host.h"
 #include "screens/list/register.h"
 #include "tools/tarvo-db/default_db.h"
@@ -82,6 +83,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tarvo-script: %s\n", host.sqlca.sqlerrtext().c_str());
         return 2;
     }
+    screens::register_definitions();
     host.register_classes();
     screens::register_list_windows(app, host);
 

@@ -89,13 +89,18 @@ TEST_P(DataWindowControlTest, PendingEditIsAcceptedWhenTheFocusMovesOn) {
     EXPECT_EQ(w->dw->modifiedcount(), 1);
     EXPECT_EQ(w->dw->getitemstring(1, "ename"), std::optional<std::string>("赵六"));
 
-    // Refused on leaving: the old value stays and the user is told.
+    // Refused on leaving: the old value stays, the user is told and the focus stays, so a
+    // button clicked meanwhile does not run.
     w->dw->user_click(2, "ename");
     ASSERT_EQ(w->dw->settext("一二三四五六"), 1);  // 12 bytes, the limit is 10
-    w->control("sle_id").setfocus();
+    EXPECT_EQ(w->control("cb_save").setfocus(), -1);
+    EXPECT_TRUE(w->dw->has_focus());
     EXPECT_EQ(w->dw->getitemstring(2, "ename"), std::optional<std::string>("李四"));
-    ASSERT_FALSE(ui.prompts().empty());
+    ASSERT_EQ(ui.prompts().size(), 1u);
     EXPECT_EQ(ui.prompts().back().kind, "item-error");
+    ASSERT_EQ(w->dw->settext("赵七"), 1);  // corrected
+    EXPECT_EQ(w->control("sle_id").setfocus(), 1);
+    EXPECT_EQ(w->dw->getitemstring(2, "ename"), std::optional<std::string>("赵七"));
 }
 
 TEST_P(DataWindowControlTest, DatabaseErrorsAreShownThroughTheMessageBox) {
@@ -106,6 +111,18 @@ TEST_P(DataWindowControlTest, DatabaseErrorsAreShownThroughTheMessageBox) {
     EXPECT_EQ(ui.prompts()[0].kind, "db-error");
     EXPECT_EQ(ui.prompts()[0].icon, Icon::stop_sign);
     EXPECT_NE(ui.prompts()[0].text.find("nowhere"), std::string::npos) << ui.prompts()[0].text;
+}
+
+TEST_P(DataWindowControlTest, DataobjectKeepsTheStoredNameAndAnUnknownOneChangesNothing) {
+    std::vector<std::string> changed;
+    w->dw->property_changed.connect([&](std::string_view p) { changed.emplace_back(p); });
+    EXPECT_EQ(w->dw->set_dataobject("D_DEMO"), 1);
+    EXPECT_EQ(w->dw->dataobject_property(), "D_DEMO");
+    EXPECT_EQ(w->dw->dataobject(), "d_demo");
+    EXPECT_EQ(w->dw->set_dataobject("d_nowhere"), -1);
+    EXPECT_EQ(w->dw->dataobject_property(), "D_DEMO");
+    w->dw->set_vscrollbar(true);
+    EXPECT_EQ(changed, (std::vector<std::string>{"dataobject", "vscrollbar"}));
 }
 
 TEST_P(DataWindowControlTest, DisabledGridTakesNoClicks) {

@@ -195,6 +195,18 @@ sql "SELECT 1"
     EXPECT_NE(t.back().find(R"({"event":"sql","columns":)"), std::string::npos);
 }
 
+TEST(ScriptSplit, QuotedWordsKeepWindowsPathsBlanksAndTabs) {
+    using W = std::vector<std::string>;
+    EXPECT_EQ(ScriptDriver::split(R"(file "c:\tempemployee.JPG")"),
+              (W{"file", "c:\\tempemployee.JPG"}));
+    EXPECT_EQ(ScriptDriver::split("type sle_id \" a\tb \\\" \\\\\"  # comment"),
+              (W{"type", "sle_id", " a\tb \" \\"}));
+    EXPECT_EQ(ScriptDriver::split("  # only a comment"), W{});
+    EXPECT_EQ(ScriptDriver::split(R"(edit dw_1 1 ename "")"),
+              (W{"edit", "dw_1", "1", "ename", ""}));
+    EXPECT_THROW(ScriptDriver::split(R"(type sle_id "open)"), ScriptError);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, ScriptDriverTest,
                          ::testing::ValuesIn(testing_support::backend_names()));
 

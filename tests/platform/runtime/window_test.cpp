@@ -37,7 +37,11 @@ struct ScreenButton : BaseButton {
 
 struct Edit : SingleLineEdit {
     using SingleLineEdit::SingleLineEdit;
-    void focus_leaving() override { g_log.push_back(name() + ".leaving"); }
+    bool focus_leaving() override {
+        g_log.push_back(name() + ".leaving");
+        return !keep_focus;
+    }
+    bool keep_focus = false;
     int key_down(int k, unsigned flags) override {
         g_log.push_back(name() + ".key " + std::to_string(k) + "/" + std::to_string(flags));
         return 0;
@@ -274,6 +278,10 @@ TEST_F(WindowTest, KeysGoToTheFocusedControlAndLeavingFocusIsAnnounced) {
     EXPECT_EQ(w.edit->text(), "12");
     w.key_down(key::kDown, key::kShift);
     EXPECT_EQ(g_log, (std::vector<std::string>{"sle_1.key 40/1"}));
+    w.edit->keep_focus = true;  // input the edit refuses to let go of
+    EXPECT_EQ(w.ok->setfocus(), -1);
+    EXPECT_TRUE(w.edit->has_focus());
+    w.edit->keep_focus = false;
     EXPECT_EQ(w.ok->setfocus(), 1);
     EXPECT_EQ(g_log.back(), "sle_1.leaving");
     w.ok->set_enabled(false);
