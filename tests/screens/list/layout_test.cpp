@@ -115,6 +115,7 @@ TEST_F(ListLayout, ButtonsCarryTheHostButtonProperties) {
 
 TEST_F(ListLayout, GridIsBoundAndItsSelectSaved) {
     auto& dw = w->dw_1();
+    EXPECT_EQ(dw.dataobject_property(), "D_EMPLOYEE");
     EXPECT_EQ(dw.dataobject(), "d_employee");
     EXPECT_TRUE(dw.hscrollbar());
     EXPECT_TRUE(dw.vscrollbar());
