@@ -75,7 +75,14 @@ void Window::key_down(int key, unsigned flags) {
         }
         return;
     }
-    if (focused_) focused_->trigger_key_down(key, flags);
+    if (!focused_) return;
+    // Enter or the space bar on a focused button presses it.
+    if (auto* b = dynamic_cast<CommandButton*>(focused_);
+        b && (key == key::kEnter || key == key::kSpace) && flags == 0) {
+        b->press();
+        return;
+    }
+    focused_->trigger_key_down(key, flags);
 }
 
 Application& Window::app() const {

@@ -80,7 +80,8 @@ class Window {
     int set_focus(Control* c);
 
     // A key press of the user: Esc presses the cancel button, Alt+letter the button with
-    // that accelerator; any other key goes to the focused control.
+    // that accelerator, Enter or space a focused button; any other key goes to the
+    // focused control.
     void key_down(int key, unsigned flags = 0);
     // The window's cancel button, or null.
     CommandButton* cancel_button() const;

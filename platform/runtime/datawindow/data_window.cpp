@@ -38,10 +38,7 @@ void DataWindow::set_definition(std::shared_ptr<const Definition> definition) {
     if (def_)
         for (const auto& o : def_->objects)
             if (o.kind == ObjectKind::picture) picture_files_.emplace_back(o.name, o.filename);
-    rows_.clear();
-    deleted_.clear();
-    pending_.reset();
-    current_row_ = 0;
+    clear_rows();
     current_column_ = def_ ? def_->next_in_tab_order(-1) : -1;
     notify([](DataWindowObserver& o) { o.rows_reset(); });
     notify([this](DataWindowObserver& o) { o.current_changed(0, getcolumn()); });
@@ -134,6 +131,7 @@ int DataWindow::deleterow(int row) {
 void DataWindow::clear_rows() {
     rows_.clear();
     deleted_.clear();
+    arena_.reset();
     pending_.reset();
     current_row_ = 0;
 }
@@ -284,9 +282,11 @@ void DataWindow::killfocus() {
 
 std::size_t DataWindow::buffer_bytes() const {
     std::size_t bytes = (rows_.capacity() + deleted_.capacity()) * sizeof(Row);
+    if (arena_) bytes += arena_->allocated_bytes();
     for (const auto* buffer : {&rows_, &deleted_})
         for (const auto& r : *buffer)
-            bytes += r.current.allocated_bytes() + r.original.allocated_bytes();
+            for (const PackedRow* values : {&r.current, &r.original})
+                if (!values->in_arena()) bytes += values->allocated_bytes();
     return bytes;
 }
 

@@ -30,6 +30,10 @@
 #include "platform/runtime/datawindow/definition.h"
 #include "platform/runtime/datawindow/row_buffer.h"
 
+namespace db {
+class Cursor;
+}
+
 namespace runtime {
 
 class Transaction;
@@ -46,7 +50,7 @@ struct DbError {
     int code = 0;      // the database's own code (Transaction::sqldbcode)
     std::string text;  // the database's message
     std::string sql;   // the statement that failed, placeholders unfilled
-    int row = 0;       // the row being written, 0 for retrieve
+    int row = 0;       // the primary row being written; 0 for retrieve and deletions
 };
 
 // An accepted edit that validation refused.
@@ -108,8 +112,9 @@ class DataWindow {
     // Replaces the SELECT; the columns stay those of the definition.
     int setsqlselect(std::string_view select);
     // Runs the SELECT with the retrieval arguments (bound, in the order the definition
-    // declares them) and replaces all rows. Returns the row count, or -1 on failure with the
-    // rows unchanged and the error reported.
+    // declares them) and replaces all rows. Returns the row count, or -1 with the error
+    // reported: a statement that cannot run leaves the rows as they were; a failure while
+    // rows are being read leaves none (never a partial list).
     int retrieve(const db::Params& arguments = {});
     // Writes pending deletions, inserts and changes as one unit (deletions first). Returns 1;
     // or -1 with buffers and table unchanged and the error reported. `accept` first accepts
@@ -172,7 +177,7 @@ class DataWindow {
 
     // --- pending edit ------------------------------------------------------------------
     // Starts or changes the pending edit of the current cell. -1 when there is no current
-    // cell or the data window is read-only.
+    // cell or the data window is read-only (read-only stops the user, not setitem).
     int settext(std::string_view text);
     // The pending edit's text, or the current cell's edit_text when nothing is pending.
     std::optional<std::string> gettext() const;
@@ -187,13 +192,19 @@ class DataWindow {
     // "p_1.filename='x' datawindow.readonly=yes ..." Returns "" or an error text.
     std::string modify(std::string_view command);
     // "p_1.filename", "datawindow.readonly", "datawindow.table.select", "t_1.text", ... The
-    // value, "?" when it has none, "!" for an unknown object or property.
+    // value ("" when empty), "!" for an unknown object or property; several properties
+    // separated by blanks give one line each.
     std::string describe(std::string_view property) const;
     bool readonly() const { return readonly_; }
     // The current file name of a picture object ("" when none or no such picture).
     std::string picture_filename(std::string_view object) const;
 
-    // --- export ------------------------------------------------------------------------
+    // --- shown columns and export --------------------------------------------------------
+    // The titles of the shown columns: a grid's left to right ("No.", "编号", ...); a free
+    // form's captions in column order ("员工编号：", ...), or column names without one.
+    std::vector<std::string> titles() const;
+    // One row as shown, in the order of titles(); empty for a row that does not exist.
+    std::vector<std::string> row_as_displayed(int row) const;
     // Writes every row as tab-separated text in code page 936 with a header line of titles
     // and CRLF line ends. Returns 1, or -1 when the file cannot be written.
     int saveasascii(std::string_view path);
@@ -229,10 +240,15 @@ class DataWindow {
     std::optional<std::string> check_value(int column, const std::optional<std::string>& v) const;
     void store(int row, int column, std::optional<std::string_view> value);
     void report_dberror(DbError error) const;
+    void drop_rows_for_reuse();
+    void read_rows(db::Cursor& cursor);
+    void announce_new_rows(bool had_edit);
     void report_itemerror(const std::string& text, const std::string& message) const;
     void clear_rows();
     void set_current(int row, int column);
     std::optional<std::string> format_value(int column, std::optional<std::string_view> v) const;
+    // The shown columns: (title, object shown under it).
+    std::vector<std::pair<std::string, std::string>> shown_columns() const;
     void notify(const std::function<void(DataWindowObserver&)>& f) const;
     // Turns typed text into a column value (nullopt: null); false with `error` when refused.
     bool parse_entry(int column, const std::string& text, std::optional<std::string>& value,
@@ -241,6 +257,7 @@ class DataWindow {
     std::shared_ptr<const Definition> def_;
     Transaction* trans_ = nullptr;
     std::string select_;
+    std::unique_ptr<RowArena> arena_;  // holds retrieved rows; outlives the buffers below
     std::vector<Row> rows_;
     std::vector<Row> deleted_;
     int current_row_ = 0;

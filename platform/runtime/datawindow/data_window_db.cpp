@@ -27,6 +27,18 @@ std::string bind_arguments(std::string_view select, const std::vector<RetrievalA
             i = end;
             continue;
         }
+        if (c == '-' && i + 1 < select.size() && select[i + 1] == '-') {
+            std::size_t end = select.find('\n', i);
+            end = end == std::string_view::npos ? select.size() : end;
+            sql.append(select.substr(i, end - i));  // a comment: left as written
+            i = end;
+            continue;
+        }
+        if (c == ':' && i + 1 < select.size() && select[i + 1] == ':') {
+            sql.append("::");  // a PostgreSQL cast, not an argument
+            i += 2;
+            continue;
+        }
         if (c == ':' && i + 1 < select.size() && identifier_char(select[i + 1])) {
             std::size_t end = i + 1;
             while (end < select.size() && identifier_char(select[end])) ++end;
@@ -78,42 +90,24 @@ int DataWindow::retrieve(const db::Params& arguments) {
     }
     db::Params bound;
     std::string sql = bind_arguments(select_, def_->arguments, arguments, bound);
-    const std::size_t n = def_->columns.size();
-    std::vector<bool> is_datetime(n);
-    for (std::size_t c = 0; c < n; ++c)
-        is_datetime[c] = def_->columns[c].type == ColumnType::datetime;
-
-    std::vector<Row> fetched;
+    bool had_edit = pending_.has_value();
     db::Connection& conn = *trans_->connection();
     // Inside an open transaction a failed query must not take the open writes with it (a
     // PostgreSQL transaction refuses everything after an error until rolled back).
     bool guarded = conn.in_transaction();
+    bool dropped = false;
     try {
         if (guarded) conn.savepoint("tarvo_retrieve");
         auto cursor = conn.query(sql, bound);
-        if (cursor->column_count() != n)
+        if (cursor->column_count() != def_->columns.size())
             throw db::Error(-1, "",
                             "查询结果有 " + std::to_string(cursor->column_count()) +
-                                " 列，数据窗口有 " + std::to_string(n) + " 列");
-        std::vector<std::optional<std::string_view>> values(n);
-        std::vector<std::string> normalized(n);
-        while (cursor->next()) {
-            for (std::size_t c = 0; c < n; ++c) {
-                bool null = false;
-                std::string_view t = cursor->text(c, &null);
-                values[c] = null ? std::nullopt : std::optional<std::string_view>(t);
-                if (!null && is_datetime[c] && !canonical_datetime(t)) {
-                    if (auto dt = db::DateTime::parse(t)) {
-                        normalized[c] = dt->to_string();
-                        values[c] = normalized[c];
-                    }
-                }
-            }
-            Row row;
-            row.current = PackedRow::pack(values.data(), n);
-            row.status = RowStatus::not_modified;
-            fetched.push_back(std::move(row));
-        }
+                                " 列，数据窗口有 " + std::to_string(def_->columns.size()) + " 列");
+        // The statement runs: the old rows make way and their memory takes the new ones.
+        // (A statement that cannot run leaves them as they were.)
+        drop_rows_for_reuse();
+        dropped = true;
+        read_rows(*cursor);
         cursor.reset();
         if (guarded) conn.release("tarvo_retrieve");
     } catch (const db::Error& e) {
@@ -125,17 +119,58 @@ int DataWindow::retrieve(const db::Params& arguments) {
                 // The query's error is the one worth reporting.
             }
         }
+        if (dropped) {
+            // Failed while reading: no half list is shown.
+            drop_rows_for_reuse();
+            announce_new_rows(had_edit);
+        }
         report_dberror(DbError{e.code(), e.what(), sql, 0});
         return -1;
     }
-    rows_ = std::move(fetched);
+    arena_->trim();
+    announce_new_rows(had_edit);
+    return rowcount();
+}
+
+void DataWindow::drop_rows_for_reuse() {
+    rows_.clear();  // keeps its capacity for the rows to come
     deleted_.clear();
-    bool had_edit = pending_.has_value();
     pending_.reset();
+    if (arena_)
+        arena_->rewind();
+    else
+        arena_ = std::make_unique<RowArena>();
+}
+
+void DataWindow::announce_new_rows(bool had_edit) {
     notify([](DataWindowObserver& o) { o.rows_reset(); });
     if (had_edit) notify([](DataWindowObserver& o) { o.edit_changed(); });
     set_current(rows_.empty() ? 0 : 1, current_column_);
-    return rowcount();
+}
+
+void DataWindow::read_rows(db::Cursor& cursor) {
+    const std::size_t n = def_->columns.size();
+    std::vector<char> is_datetime(n);
+    for (std::size_t c = 0; c < n; ++c)
+        is_datetime[c] = def_->columns[c].type == ColumnType::datetime;
+    std::vector<std::optional<std::string_view>> values(n);
+    std::vector<std::string> normalized(n);
+    while (cursor.next()) {
+        for (std::size_t c = 0; c < n; ++c) {
+            bool null = false;
+            std::string_view t = cursor.text(c, &null);
+            values[c] = null ? std::nullopt : std::optional<std::string_view>(t);
+            if (!null && is_datetime[c] && !canonical_datetime(t)) {
+                if (auto dt = db::DateTime::parse(t)) {
+                    normalized[c] = dt->to_string();
+                    values[c] = normalized[c];
+                }
+            }
+        }
+        Row& row = rows_.emplace_back();
+        row.current = PackedRow::pack(values.data(), n, arena_.get());
+        row.status = RowStatus::not_modified;
+    }
 }
 
 namespace {
@@ -148,6 +183,28 @@ struct PlannedStatement {
     std::string key_text;  // the key, for the message when it touches none
 };
 
+// Runs the statements as one unit of the transaction; returns the failure, if any.
+std::optional<DbError> write_plan(Transaction& trans, const std::string& table,
+                                  const std::vector<PlannedStatement>& plan) {
+    const PlannedStatement* failing = nullptr;
+    int rc = trans.run_unit([&](db::Connection& conn) {
+        for (const auto& s : plan) {
+            failing = &s;
+            std::int64_t changed = conn.execute(s.sql, s.params);
+            if (s.one_row && changed == 0)
+                throw update_error("更新失败：表 " + table + " 中找不到 " + s.key_text +
+                                   " 的行（可能已被他人删除或修改）");
+            if (s.one_row && changed > 1)
+                throw update_error("更新失败：表 " + table + " 中 " + s.key_text + " 对应 " +
+                                   std::to_string(changed) + " 行，键不唯一");
+        }
+        failing = nullptr;
+    });
+    if (rc == Transaction::kSuccess) return std::nullopt;
+    return DbError{trans.sqldbcode(), trans.sqlerrtext(), failing ? failing->sql : "",
+                   failing ? failing->row : 0};
+}
+
 }  // namespace
 
 int DataWindow::update(bool accept) {
@@ -157,6 +214,13 @@ int DataWindow::update(bool accept) {
     if (u.table.empty() || u.key_columns.empty()) {
         report_dberror(DbError{-1, "数据窗口没有更新设置，不能保存", "", 0});
         return -1;
+    }
+    for (const auto& key : u.key_columns) {
+        // A key that names no column would leave the WHERE clause empty: every row matched.
+        if (column_of(key) < 0) {
+            report_dberror(DbError{-1, "数据窗口的键列不存在：" + key, "", 0});
+            return -1;
+        }
     }
     if (!trans_ || !trans_->connected()) {
         report_dberror(DbError{-1, "数据库未连接", "", 0});
@@ -221,24 +285,12 @@ int DataWindow::update(bool accept) {
         plan.push_back(std::move(s));
     }
 
-    const PlannedStatement* failing = nullptr;
-    int rc = trans_->run_unit([&](db::Connection& conn) {
-        for (const auto& s : plan) {
-            failing = &s;
-            std::int64_t changed = conn.execute(s.sql, s.params);
-            if (s.one_row && changed == 0)
-                throw update_error("更新失败：表 " + u.table + " 中找不到 " + s.key_text +
-                                   " 的行（可能已被他人删除或修改）");
-            if (s.one_row && changed > 1)
-                throw update_error("更新失败：表 " + u.table + " 中 " + s.key_text + " 对应 " +
-                                   std::to_string(changed) + " 行，键不唯一");
+    // With nothing to write the database is not touched (no transaction is opened).
+    if (!plan.empty()) {
+        if (auto failure = write_plan(*trans_, u.table, plan)) {
+            report_dberror(*failure);
+            return -1;
         }
-        failing = nullptr;
-    });
-    if (rc != Transaction::kSuccess) {
-        report_dberror(DbError{trans_->sqldbcode(), trans_->sqlerrtext(),
-                               failing ? failing->sql : "", failing ? failing->row : 0});
-        return -1;
     }
     deleted_.clear();
     for (auto& r : rows_) {

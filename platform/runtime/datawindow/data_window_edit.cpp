@@ -60,7 +60,8 @@ bool DataWindow::parse_entry(int column, const std::string& text, std::optional<
     const ColumnDef& c = def_->columns[column];
     v.reset();
     if (c.type == ColumnType::datetime) {
-        if (text.empty()) return true;  // an emptied date field holds null
+        // An emptied date field holds null; an untouched mask may hand back its literals.
+        if (text.find_first_not_of(" -_") == std::string::npos) return true;
         // Through the mask only the date is typed; the time of day is then midnight.
         bool masked = c.edit_style == EditStyle::edit_mask;
         auto dt = !masked || fits_date_mask(text) ? db::DateTime::parse(text) : std::nullopt;

@@ -37,43 +37,49 @@ bool write_file(const std::string& path, const std::string& bytes) {
 
 }  // namespace
 
-int DataWindow::saveasascii(std::string_view path) {
-    if (!def_ || path.empty()) return -1;
-    // Titles and the objects under them: a grid's columns left to right; a free form's
-    // columns in SELECT order under their captions ("eid_t"), or their names.
-    std::vector<std::string> titles, objects;
+std::vector<std::pair<std::string, std::string>> DataWindow::shown_columns() const {
+    std::vector<std::pair<std::string, std::string>> shown;
+    if (!def_) return shown;
     if (def_->style == PresentationStyle::grid && !def_->grid_columns.empty()) {
         for (const auto& g : def_->grid_columns) {
             const ObjectDef* t = def_->object(g.title_object);
-            titles.push_back(t ? t->text : g.title_object);
-            objects.push_back(g.detail_object);
+            shown.emplace_back(t ? t->text : g.title_object, g.detail_object);
         }
-    } else {
-        for (const auto& c : def_->columns) {
-            const ObjectDef* t = def_->object(c.name + "_t");
-            titles.push_back(t && t->kind == ObjectKind::text ? t->text : c.name);
-            objects.push_back(c.name);
-        }
+        return shown;
     }
+    for (const auto& c : def_->columns) {
+        const ObjectDef* t = def_->object(c.name + "_t");
+        shown.emplace_back(t && t->kind == ObjectKind::text ? t->text : c.name, c.name);
+    }
+    return shown;
+}
+
+std::vector<std::string> DataWindow::titles() const {
+    std::vector<std::string> out;
+    for (auto& [title, object] : shown_columns()) out.push_back(title);
+    return out;
+}
+
+std::vector<std::string> DataWindow::row_as_displayed(int row) const {
+    std::vector<std::string> out;
+    if (!valid_row(row)) return out;
+    for (auto& [title, object] : shown_columns())
+        out.push_back(display_text(row, object).value_or(""));
+    return out;
+}
+
+int DataWindow::saveasascii(std::string_view path) {
+    if (!def_ || path.empty()) return -1;
     std::string utf8;
-    auto end_line = [&](std::string& line) {
-        utf8 += line;
-        utf8 += "\r\n";
-        line.clear();
-    };
-    std::string line;
-    for (std::size_t i = 0; i < titles.size(); ++i) {
-        if (i) line += '\t';
-        append_field(line, titles[i]);
-    }
-    end_line(line);
-    for (int row = 1; row <= rowcount(); ++row) {
-        for (std::size_t i = 0; i < objects.size(); ++i) {
-            if (i) line += '\t';
-            append_field(line, display_text(row, objects[i]).value_or(""));
+    auto add_line = [&](const std::vector<std::string>& fields) {
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (i) utf8 += '\t';
+            append_field(utf8, fields[i]);
         }
-        end_line(line);
-    }
+        utf8 += "\r\n";
+    };
+    add_line(titles());
+    for (int row = 1; row <= rowcount(); ++row) add_line(row_as_displayed(row));
     std::string bytes;
     try {
         bytes = text::to_gbk(utf8);

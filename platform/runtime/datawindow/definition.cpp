@@ -47,6 +47,15 @@ const ObjectDef* Definition::column_object(int column) const {
     return nullptr;
 }
 
+const ObjectDef* Definition::object_at(Band band, int x, int y) const {
+    for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+        const Rect& r = it->rect;
+        if (it->band == band && x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height)
+            return &*it;
+    }
+    return nullptr;
+}
+
 int Definition::band_height(Band band) const {
     for (const auto& b : bands)
         if (b.band == band) return b.height;

@@ -115,6 +115,10 @@ struct Definition {
     // The field object of a column (the column object of the same name), or nullptr.
     const ObjectDef* column_object(int column) const;
     int band_height(Band band) const;
+    // The object of `band` under a point (layout units, relative to the band's top left;
+    // for the detail band, to the top of the row), the last defined when several overlap;
+    // nullptr over empty space. Presentations use it to name the clicked object.
+    const ObjectDef* object_at(Band band, int x, int y) const;
     // The column whose field follows `column` in the tab order (wrapping round), or -1 when no
     // column is in the tab order. `column` -1 gives the first one.
     int next_in_tab_order(int column) const;

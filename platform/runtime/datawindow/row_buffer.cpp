@@ -25,7 +25,57 @@ void put(unsigned char* at, std::size_t width, std::uint32_t v) {
 
 }  // namespace
 
-PackedRow PackedRow::pack(const std::optional<std::string_view>* values, std::size_t count) {
+unsigned char* RowArena::allocate(std::size_t bytes) {
+    while (current_ < blocks_.size() && used_ + bytes > blocks_[current_].size) {
+        ++current_;  // the rest of this block is too small: go on to the next
+        used_ = 0;
+    }
+    if (current_ == blocks_.size()) {
+        std::size_t size = bytes > kBlock / 4 ? bytes : kBlock;
+        blocks_.push_back({std::unique_ptr<unsigned char[]>(new unsigned char[size]), size});
+        used_ = 0;
+    }
+    unsigned char* p = blocks_[current_].data.get() + used_;
+    used_ += bytes;
+    return p;
+}
+
+void RowArena::rewind() {
+    current_ = 0;
+    used_ = 0;
+}
+
+void RowArena::trim() {
+    std::size_t keep = used_ > 0 ? current_ + 1 : current_;
+    if (keep < blocks_.size()) blocks_.resize(keep);
+}
+
+std::size_t RowArena::allocated_bytes() const {
+    std::size_t total = 0;
+    for (const auto& b : blocks_) total += b.size;
+    return total;
+}
+
+PackedRow& PackedRow::operator=(PackedRow&& other) noexcept {
+    if (this != &other) {
+        release();
+        data_ = other.data_;
+        other.data_ = nullptr;
+    }
+    return *this;
+}
+
+PackedRow::~PackedRow() {
+    release();
+}
+
+void PackedRow::release() {
+    if (data_ && !in_arena()) delete[] data_;
+    data_ = nullptr;
+}
+
+PackedRow PackedRow::pack(const std::optional<std::string_view>* values, std::size_t count,
+                          RowArena* arena) {
     if (count > 0xFFFF) throw std::length_error("too many columns in a row");
     std::size_t total = 0;
     for (std::size_t i = 0; i < count; ++i)
@@ -34,10 +84,11 @@ PackedRow PackedRow::pack(const std::optional<std::string_view>* values, std::si
     std::size_t width = total < kNullBit2 ? 2 : 4;
     if (total >= kNullBit4) throw std::length_error("row too large");
 
+    std::size_t size = kHeader + count * width + total;
     PackedRow row;
-    row.data_.reset(new unsigned char[kHeader + count * width + total]);
-    unsigned char* p = row.data_.get();
-    p[0] = static_cast<unsigned char>(width);
+    row.data_ = arena ? arena->allocate(size) : new unsigned char[size];
+    unsigned char* p = row.data_;
+    p[0] = static_cast<unsigned char>(width | (arena ? kArenaBit : 0));
     auto n16 = static_cast<std::uint16_t>(count);
     std::memcpy(p + 1, &n16, 2);
     unsigned char* ends = p + kHeader;
@@ -63,12 +114,12 @@ PackedRow PackedRow::nulls(std::size_t count) {
 std::size_t PackedRow::column_count() const {
     if (!data_) return 0;
     std::uint16_t n;
-    std::memcpy(&n, data_.get() + 1, 2);
+    std::memcpy(&n, data_ + 1, 2);
     return n;
 }
 
 std::uint32_t PackedRow::end_entry(std::size_t column) const {
-    const unsigned char* at = data_.get() + kHeader + column * width();
+    const unsigned char* at = data_ + kHeader + column * width();
     if (width() == 2) {
         std::uint16_t v;
         std::memcpy(&v, at, 2);
@@ -80,7 +131,7 @@ std::uint32_t PackedRow::end_entry(std::size_t column) const {
 }
 
 const unsigned char* PackedRow::values_start() const {
-    return data_.get() + kHeader + column_count() * width();
+    return data_ + kHeader + column_count() * width();
 }
 
 std::optional<std::string_view> PackedRow::get(std::size_t column) const {
@@ -104,8 +155,9 @@ PackedRow PackedRow::clone() const {
     PackedRow copy;
     if (!data_) return copy;
     std::size_t size = allocated_bytes();
-    copy.data_.reset(new unsigned char[size]);
-    std::memcpy(copy.data_.get(), data_.get(), size);
+    copy.data_ = new unsigned char[size];
+    std::memcpy(copy.data_, data_, size);
+    copy.data_[0] &= static_cast<unsigned char>(~kArenaBit);  // the copy owns its block
     return copy;
 }
 

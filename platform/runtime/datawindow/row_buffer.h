@@ -1,6 +1,10 @@
-// Compact storage of one row's values: a single allocation holding a table of end offsets
+// Compact storage of one row's values: a single block holding a table of end offsets
 // followed by the values' bytes. A retrieved row of short texts thus costs little more than
 // its text, where a string object per cell would cost 32 bytes before any text.
+//
+// Rows read together (a retrieve) are placed one after another in large blocks of a
+// RowArena, which frees them all at once; a row built later (a changed or inserted row) has
+// a heap block of its own.
 #pragma once
 
 #include <cstddef>
@@ -8,17 +12,44 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace runtime {
+
+// Large blocks that rows are carved from. The arena must outlive the rows placed in it.
+class RowArena {
+  public:
+    unsigned char* allocate(std::size_t bytes);
+    // Starts again at the first block, keeping the blocks (their pages stay mapped, which
+    // makes a repeated retrieve much cheaper). Every row placed before must be gone.
+    void rewind();
+    // Frees the blocks after the one in use.
+    void trim();
+    std::size_t allocated_bytes() const;
+
+  private:
+    struct Block {
+        std::unique_ptr<unsigned char[]> data;
+        std::size_t size;
+    };
+    static constexpr std::size_t kBlock = 1 << 20;
+    std::vector<Block> blocks_;
+    std::size_t current_ = 0;  // index of the block in use; blocks_.size() when none
+    std::size_t used_ = 0;     // bytes used of the block in use
+};
 
 class PackedRow {
   public:
     PackedRow() = default;
-    PackedRow(PackedRow&&) noexcept = default;
-    PackedRow& operator=(PackedRow&&) noexcept = default;
+    PackedRow(PackedRow&& other) noexcept : data_(other.data_) { other.data_ = nullptr; }
+    PackedRow& operator=(PackedRow&& other) noexcept;
+    PackedRow(const PackedRow&) = delete;
+    PackedRow& operator=(const PackedRow&) = delete;
+    ~PackedRow();
 
-    // Packs `count` values (nullopt: null).
-    static PackedRow pack(const std::optional<std::string_view>* values, std::size_t count);
+    // Packs `count` values (nullopt: null) into a block of its own, or of `arena`.
+    static PackedRow pack(const std::optional<std::string_view>* values, std::size_t count,
+                          RowArena* arena = nullptr);
     // A row of `count` nulls.
     static PackedRow nulls(std::size_t count);
 
@@ -29,19 +60,24 @@ class PackedRow {
     // A copy of this row with one value replaced.
     PackedRow with(std::size_t column, std::optional<std::string_view> value) const;
     PackedRow clone() const;
-    // Bytes of the allocation.
+    // Bytes of the block.
     std::size_t allocated_bytes() const;
+    // True when the block belongs to an arena (and is freed with it).
+    bool in_arena() const { return data_ && (data_[0] & kArenaBit); }
 
   private:
-    // Layout: [offset width: 1 byte][column count: 2 bytes][end offsets][value bytes]. An end
-    // offset's top bit marks a null value; offsets count from the start of the value bytes.
+    // Layout: [flags and offset width: 1 byte][column count: 2 bytes][end offsets][value
+    // bytes]. An end offset's top bit marks a null value; offsets count from the start of
+    // the value bytes.
     static constexpr std::size_t kHeader = 3;
+    static constexpr unsigned char kArenaBit = 0x80;
 
-    std::size_t width() const { return data_[0]; }
+    std::size_t width() const { return data_[0] & 0x7F; }
     std::uint32_t end_entry(std::size_t column) const;
     const unsigned char* values_start() const;
+    void release();
 
-    std::unique_ptr<unsigned char[]> data_;
+    unsigned char* data_ = nullptr;
 };
 
 }  // namespace runtime

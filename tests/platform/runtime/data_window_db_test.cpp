@@ -121,6 +121,25 @@ TEST_P(DataWindowDb, RetrieveFailureKeepsTheRowsAndReportsTheError) {
     EXPECT_EQ(table(), "E1:张三 E2:李四 E7: ");
 }
 
+TEST_P(DataWindowDb, FailureWhileReadingLeavesNoHalfList) {
+    ASSERT_EQ(dw.retrieve(), 2);
+    // The second row's value cannot be computed: SQLite fails while stepping, PostgreSQL
+    // (which reads the result whole) before any row is read.
+    std::string overflow = database.backend() == db::Backend::sqlite
+                               ? "abs(-9223372036854775807 - 1)"
+                               : "(2147483647 + 1)::text";
+    dw.setsqlselect("SELECT Employee.eid, CASE WHEN eid = 'E2' THEN " + overflow +
+                    " ELSE ename END, Employee.born, Employee.flag FROM Employee ORDER BY eid");
+    EXPECT_EQ(dw.retrieve(), -1);
+    ASSERT_EQ(errors.size(), 1u);
+    if (database.backend() == db::Backend::sqlite) {
+        EXPECT_EQ(dw.rowcount(), 0);
+        EXPECT_EQ(dw.getrow(), 0);
+    } else {
+        EXPECT_EQ(dw.rowcount(), 2);
+    }
+}
+
 TEST_P(DataWindowDb, InsertChangeAndDeleteAreWrittenByKey) {
     ASSERT_EQ(dw.retrieve(), 2);
     int r = dw.insertrow(0);
@@ -145,7 +164,13 @@ TEST_P(DataWindowDb, InsertChangeAndDeleteAreWrittenByKey) {
 
     ASSERT_EQ(dw.retrieve(), 2);
     EXPECT_EQ(dw.getitemstring(2, "born"), "2001-03-04 00:00:00");
-    EXPECT_EQ(dw.update(), 1);  // nothing pending: nothing to do
+    // Changed and changed back: nothing to write, and the database is not touched.
+    dw.setitem(1, "ename", std::string("别名"));
+    dw.setitem(1, "ename", std::string("张三丰"));
+    EXPECT_EQ(dw.modifiedcount(), 1);
+    EXPECT_EQ(dw.update(), 1);
+    EXPECT_EQ(dw.modifiedcount(), 0);
+    EXPECT_FALSE(sqlca.connection()->in_transaction());
 }
 
 TEST_P(DataWindowDb, ChangedKeyUpdatesTheRowItWasRetrievedAs) {
@@ -211,6 +236,20 @@ TEST_P(DataWindowDb, PendingEditIsAcceptedByUpdateOrFailsIt) {
     EXPECT_EQ(dw.update(), 1);
     auto rows = other->query_all("SELECT born FROM employee WHERE eid = 'E1'").rows;
     EXPECT_EQ(rows.at(0).at(0).to_string(), "1991-12-31 00:00:00");
+}
+
+TEST_P(DataWindowDb, KeyThatNamesNoColumnRefusesToWrite) {
+    auto def = staff(false);
+    def->update.key_columns = {"employee_id"};
+    DataWindow bad(def);
+    bad.settransobject(&sqlca);
+    bad.set_dberror_handler([this](const runtime::DbError& e) { errors.push_back(e); });
+    ASSERT_EQ(bad.retrieve(), 2);
+    bad.setitem(1, "ename", std::string("全体"));
+    EXPECT_EQ(bad.update(), -1);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].text, "数据窗口的键列不存在：employee_id");
+    EXPECT_EQ(table(), "E1:张三 E2:李四 ");
 }
 
 TEST(DataWindowNoDatabase, RetrieveAndUpdateWithoutATransactionFail) {

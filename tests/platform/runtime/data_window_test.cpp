@@ -160,6 +160,8 @@ TEST_F(DataWindowBuffers, PendingEditBecomesTheValueOnlyWhenAccepted) {
     dw.insertrow(0);
     ASSERT_EQ(dw.setcolumn("name"), 1);
     EXPECT_EQ(dw.getcolumn(), 2);
+    Recorder rec;
+    dw.add_observer(&rec);
     EXPECT_EQ(dw.settext("李四"), 1);
     EXPECT_TRUE(dw.edit_pending());
     EXPECT_EQ(dw.gettext(), "李四");
@@ -171,6 +173,8 @@ TEST_F(DataWindowBuffers, PendingEditBecomesTheValueOnlyWhenAccepted) {
     EXPECT_FALSE(dw.edit_pending());
     EXPECT_EQ(dw.getitemstring(1, "name"), "李四");
     EXPECT_EQ(dw.modifiedcount(), 1);
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"focus 1", "item 1 2", "focus 0"}));
+    dw.remove_observer(&rec);
 
     // Leaving a field as it was changes nothing.
     dw.settext("李四");
@@ -234,6 +238,11 @@ TEST_F(DataWindowBuffers, DatesGoThroughTheMaskAndMustExist) {
     dw.settext("2024-02-29");
     EXPECT_EQ(dw.accepttext(), 1);
     dw.settext("");  // an emptied date is null
+    EXPECT_EQ(dw.accepttext(), 1);
+    EXPECT_EQ(dw.getitemstring(1, "born"), std::nullopt);
+    dw.settext("2000-01-01");
+    dw.accepttext();
+    dw.settext("____-__-__");  // a mask left blank
     EXPECT_EQ(dw.accepttext(), 1);
     EXPECT_EQ(dw.getitemstring(1, "born"), std::nullopt);
     EXPECT_EQ(dw.display_text(1, "born"), "");

@@ -260,12 +260,17 @@ TEST_F(WindowTest, EscPressesTheCancelButtonOnlyWhenEnabled) {
     EXPECT_EQ(g_log.size(), 2u);
 }
 
-TEST_F(WindowTest, AcceleratorPressesTheButtonWithThatLetter) {
+TEST_F(WindowTest, AcceleratorAndEnterOnAFocusedButtonPressIt) {
     TestSheet& w = open_sheet();
     EXPECT_EQ(w.quit->accelerator(), 'E');
     g_log.clear();
     w.key_down('e', key::kAlt);
     EXPECT_EQ(g_log.back(), "cb_quit.clicked");
+    w.ok->setfocus();
+    w.key_down(key::kEnter);
+    EXPECT_EQ(g_log.back(), "cb_ok.clicked");
+    w.key_down(key::kDown);  // a button takes no other keys
+    EXPECT_EQ(g_log.back(), "cb_ok.clicked");
 }
 
 TEST_F(WindowTest, KeysGoToTheFocusedControlAndLeavingFocusIsAnnounced) {

@@ -131,6 +131,13 @@ TEST(EmployeeDefinitions, FormPlacesCaptionsLeftOfFieldsAndTabsInColumnOrder) {
     EXPECT_EQ(photo->rect, (runtime::Rect{1975, 40, 585, 572}));
     EXPECT_EQ(photo->filename, "");
 
+    // A double click on the photo names p_1; between fields it names nothing.
+    EXPECT_EQ(def->object_at(Band::detail, 2000, 300)->name, "p_1");
+    EXPECT_EQ(def->object_at(Band::detail, 430, 60)->name, "eid");
+    EXPECT_EQ(def->object_at(Band::detail, 1000, 1470), nullptr);
+    EXPECT_EQ(screens::d_employee()->object_at(Band::detail, 130, 20)->name, "eid");
+    EXPECT_EQ(screens::d_employee()->object_at(Band::header, 10, 20)->name, "t_1");
+
     // Tab goes by column order: idcard, urgent, urgentphone, department.
     int idcard = def->column_index("idcard");
     int next = def->next_in_tab_order(idcard);
@@ -163,6 +170,10 @@ class EmployeeForm : public ::testing::Test {
 
 TEST_F(EmployeeForm, NewRowShowsEveryFieldEmpty) {
     for (const char* c : kColumns) EXPECT_EQ(dw.display_text(1, c), "") << c;
+    EXPECT_EQ(dw.row_as_displayed(1), std::vector<std::string>(24, ""));
+    EXPECT_EQ(dw.titles().front(), "员工编号：");
+    EXPECT_EQ(dw.titles().back(), "在职：");
+    EXPECT_TRUE(dw.row_as_displayed(2).empty());
     EXPECT_EQ(dw.getcolumnname(), "eid");  // the first field in tab order
 }
 
