@@ -12,7 +12,7 @@ constexpr const char* kControlNames[] = {"dw_1", "st_1", "sle_id", "st_2", "sle_
 
 constexpr std::int64_t kStaticBackColor = 33089231;
 
-struct ButtonSpec {
+struct ButtonDef {
     const char* name;
     const char* text;
     int x, y, tab_order;
@@ -56,14 +56,14 @@ void make_edit(runtime::Window& w, const char* name, int x, int y, int width, in
     sle.set_border_style(5);
 }
 
-void make_button(w_employee& w, const ButtonSpec& spec) {
-    auto& b = w.add_control<w_employee_button>(spec.name, w, spec.handler);
-    b.set_text(spec.text);
-    place(b, spec.x, spec.y, 325, 96, spec.tab_order);
-    if (spec.tag) b.set_tag(spec.tag);
-    b.set_normalpicname(spec.icon);
-    b.set_movepicname(spec.icon);
-    b.set_bkpicname(spec.icon);
+void make_button(w_employee& w, const ButtonDef& def) {
+    auto& b = w.add_control<w_employee_button>(def.name, w, def.handler);
+    b.set_text(def.text);
+    place(b, def.x, def.y, 325, 96, def.tab_order);
+    if (def.tag) b.set_tag(def.tag);
+    b.set_normalpicname(def.icon);
+    b.set_movepicname(def.icon);
+    b.set_bkpicname(def.icon);
     b.set_chimb(true);
     b.set_captionalign(1);
     b.set_backcolor(16495676);
@@ -109,7 +109,7 @@ int w_employee::create() {
     make_label(*this, "st_2", "姓名：", 818, 56, 315);
     make_edit(*this, "sle_name", 983, 40, 562, 20);
 
-    const ButtonSpec buttons[] = {
+    const ButtonDef buttons[] = {
         {"cb_1", "查询(&S)", 1591, 36, 60, "输入条件查询", "ico/find.ico",
          &w_employee::cb_1_clicked},
         {"cb_3", "添加(&S)", 1966, 32, 70, "添加一个新商品", "ico/new.ico",
@@ -120,7 +120,7 @@ int w_employee::create() {
         {"cb_2", "导出(&O)", 2674, 32, 80, "导出为EXCEL表格", "ico/excel.ico",
          &w_employee::cb_2_clicked},
     };
-    for (const ButtonSpec& spec : buttons) make_button(*this, spec);
+    for (const ButtonDef& def : buttons) make_button(*this, def);
     control_as<w_employee_button>("cb_5").set_cancel(true);
     return 0;
 }
