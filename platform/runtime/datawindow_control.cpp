@@ -89,9 +89,9 @@ std::pair<int, int> DataWindowControl::object_position(int row, std::string_view
     return {o->rect.x + o->rect.width / 2, y};
 }
 
-void DataWindowControl::user_click(int row, const std::string& object) {
-    if (!enabled() || !visible()) return;
-    if (setfocus() != 1) return;  // the focus stays with a refused edit elsewhere
+bool DataWindowControl::user_click(int row, const std::string& object) {
+    if (!enabled() || !visible()) return false;
+    if (setfocus() != 1) return false;  // the focus stays with a refused edit elsewhere
     if (row < 1 || row > rowcount()) row = 0;
     if (row > 0) {
         setrow(row);
@@ -100,14 +100,15 @@ void DataWindowControl::user_click(int row, const std::string& object) {
     }
     auto [x, y] = object_position(row, object);
     trigger_clicked(x, y, row, object);
+    return true;
 }
 
-void DataWindowControl::user_doubleclick(int row, const std::string& object) {
-    if (!enabled() || !visible()) return;
-    user_click(row, object);
+bool DataWindowControl::user_doubleclick(int row, const std::string& object) {
+    if (!user_click(row, object)) return false;
     if (row < 1 || row > rowcount()) row = 0;
     auto [x, y] = object_position(row, object);
     trigger_doubleclicked(x, y, row, object);
+    return true;
 }
 
 }  // namespace runtime

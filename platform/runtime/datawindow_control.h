@@ -50,9 +50,10 @@ class DataWindowControl : public Control, public DataWindow {
 
     // The user clicks (or double-clicks) `object` on `row`: the control takes the focus, a
     // data row becomes current (and the column, when the object is a field), then clicked
-    // (and doubleclicked) run with the object's position.
-    void user_click(int row, const std::string& object);
-    void user_doubleclick(int row, const std::string& object);
+    // (and doubleclicked) run with the object's position. False when nothing ran (the
+    // control is disabled, or a refused edit elsewhere keeps the focus).
+    bool user_click(int row, const std::string& object);
+    bool user_doubleclick(int row, const std::string& object);
 
     // The centre of an object on a row, in layout units from the control's top left.
     std::pair<int, int> object_position(int row, std::string_view object) const;

@@ -254,15 +254,15 @@ Window& ScriptDriver::target_window(std::string_view name) const {
     throw ScriptError("no window is open");
 }
 
-Control& ScriptDriver::target_control(std::string_view spec) const {
-    const auto dot = spec.find('.');
-    if (dot == std::string_view::npos) return target_window().control(spec);
-    return target_window(spec.substr(0, dot)).control(spec.substr(dot + 1));
+Control& ScriptDriver::target_control(std::string_view target) const {
+    const auto dot = target.find('.');
+    if (dot == std::string_view::npos) return target_window().control(target);
+    return target_window(target.substr(0, dot)).control(target.substr(dot + 1));
 }
 
-DataWindowControl& ScriptDriver::target_data_window(std::string_view spec) const {
-    auto* dw = dynamic_cast<DataWindowControl*>(&target_control(spec));
-    if (!dw) throw ScriptError(std::string(spec) + " is not a data-window control");
+DataWindowControl& ScriptDriver::target_data_window(std::string_view target) const {
+    auto* dw = dynamic_cast<DataWindowControl*>(&target_control(target));
+    if (!dw) throw ScriptError(std::string(target) + " is not a data-window control");
     return *dw;
 }
 
@@ -289,7 +289,11 @@ void ScriptDriver::cmd_click(const Args& a) {
     need(a, 2, 2, "click CONTROL");
     Control& c = target_control(a[1]);
     if (auto* dw = dynamic_cast<DataWindowControl*>(&c)) {
-        dw->user_click(0, "");
+        if (!dw->user_click(0, ""))
+            emit(JsonLine("ignored")
+                     .add("control", a[1])
+                     .add("reason", "disabled or focus kept")
+                     .str());
         return;
     }
     if (!c.enabled() || !c.visible()) {
@@ -329,10 +333,9 @@ void ScriptDriver::cmd_row_click(const Args& a, bool twice) {
     DataWindowControl& dw = target_data_window(a[1]);
     const int row = to_int(a[2], "row");
     const std::string object = a.size() == 4 ? a[3] : "eid";
-    if (twice)
-        dw.user_doubleclick(row, object);
-    else
-        dw.user_click(row, object);
+    if (!(twice ? dw.user_doubleclick(row, object) : dw.user_click(row, object)))
+        emit(
+            JsonLine("ignored").add("control", a[1]).add("reason", "disabled or focus kept").str());
 }
 
 void ScriptDriver::cmd_edit(const Args& a) {
@@ -408,41 +411,24 @@ void ScriptDriver::cmd_sql(const Args& a) {
 void ScriptDriver::cmd_rows(const Args& a) {
     need(a, 2, 2, "rows DATAWINDOW");
     DataWindowControl& dw = target_data_window(a[1]);
-    const Definition* def = dw.definition();
-    if (!def) throw ScriptError(a[1] + " presents no definition");
-    std::vector<std::optional<std::string>> titles;
-    std::vector<std::string> objects;
-    if (def->style == PresentationStyle::grid && !def->grid_columns.empty()) {
-        for (const auto& g : def->grid_columns) {
-            const ObjectDef* t = def->object(g.title_object);
-            titles.emplace_back(t ? t->text : g.title_object);
-            objects.push_back(g.detail_object);
-        }
-    } else {
-        for (const auto& c : def->columns) {
-            titles.emplace_back(c.name);
-            objects.push_back(c.name);
-        }
-    }
-    std::string rows = "[";
-    std::vector<std::optional<std::string>> selected;
+    if (!dw.definition()) throw ScriptError(a[1] + " presents no definition");
+    // The same titles and texts the user sees (and the export writes).
+    auto as_json = [](const std::vector<std::string>& texts) {
+        return json_array(std::vector<std::optional<std::string>>(texts.begin(), texts.end()));
+    };
+    std::string rows = "[", selected = "[";
     for (int r = 1; r <= dw.rowcount(); ++r) {
-        std::vector<std::optional<std::string>> cells;
-        for (const auto& o : objects) cells.push_back(dw.display_text(r, o));
-        rows += (r > 1 ? "," : "") + json_array(cells);
-        if (dw.isselected(r)) selected.emplace_back(std::to_string(r));
+        rows += (r > 1 ? "," : "") + as_json(dw.row_as_displayed(r));
+        if (dw.isselected(r)) selected += (selected.size() > 1 ? "," : "") + std::to_string(r);
     }
-    std::string selected_json = "[";
-    for (std::size_t i = 0; i < selected.size(); ++i)
-        selected_json += (i ? "," : "") + *selected[i];
     emit(JsonLine("rows")
              .add("control", a[1])
              .add("rowcount", dw.rowcount())
              .add("current", dw.getrow())
-             .add_raw("selected", selected_json + "]")
+             .add_raw("selected", selected + "]")
              .add("modified", dw.modifiedcount())
              .add("deleted", dw.deletedcount())
-             .add_raw("columns", json_array(titles))
+             .add_raw("columns", as_json(dw.titles()))
              .add_raw("rows", rows + "]")
              .str());
 }

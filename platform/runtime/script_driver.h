@@ -53,8 +53,8 @@ class ScriptDriver {
     void execute(const Args& args);
     Window& target_window(std::string_view name = {}) const;
     // "[window.]control": the control of the named or current window.
-    Control& target_control(std::string_view spec) const;
-    DataWindowControl& target_data_window(std::string_view spec) const;
+    Control& target_control(std::string_view target) const;
+    DataWindowControl& target_data_window(std::string_view target) const;
 
     void cmd_open(const Args& a);
     void cmd_type(const Args& a);

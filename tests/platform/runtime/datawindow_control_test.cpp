@@ -127,7 +127,7 @@ TEST_P(DataWindowControlTest, DataobjectKeepsTheStoredNameAndAnUnknownOneChanges
 
 TEST_P(DataWindowControlTest, DisabledGridTakesNoClicks) {
     w->dw->set_enabled(false);
-    w->dw->user_doubleclick(1, "eid");
+    EXPECT_FALSE(w->dw->user_doubleclick(1, "eid"));
     EXPECT_TRUE(log.lines.empty());
     EXPECT_EQ(app.sheets(*frame).size(), 1u);
 }
