@@ -14,6 +14,7 @@
 #include "platform/runtime/script_driver.h"
 #include "screens/definitions/employee_record.h"
 #include "screens/host/host.h"
+#include "screens/list/register.h"
 #include "tools/tarvo-db/default_db.h"
 
 namespace {
@@ -84,7 +85,7 @@ int main(int argc, char** argv) {
     }
     screens::register_definitions();
     host.register_classes();
-    // The screen library's window classes are registered here once it provides them.
+    screens::register_list_windows(app, host);
 
     runtime::ScriptDriver driver(app, ui, std::cout);
     driver.set_database(inspection.get());

@@ -1,0 +1,140 @@
+// The employee list's search over 100,000 employees: typing a pattern and pressing the query
+// button of w_employee, against stepping the same SELECT with the bare SQLite API.
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "bench/support/ratio.h"
+#include "platform/runtime/application.h"
+#include "platform/runtime/scripted_interaction.h"
+#include "schema/demo_data.h"
+#include "schema/schema.h"
+#include "screens/host/host.h"
+#include "screens/list/register.h"
+#include "screens/list/search_filter.h"
+#include "screens/list/w_employee.h"
+
+namespace {
+
+constexpr int kRows = 100000;
+
+const std::string& database_path() {
+    static const std::string path = [] {
+        std::string p = (std::filesystem::temp_directory_path() /
+                         ("tarvo-bench-search-" + std::to_string(getpid()) + ".db"))
+                            .string();
+        auto conn = db::connect("sqlite:" + p);
+        schema::create(*conn);
+        conn->begin();
+        schema::fill_employees(*conn, kRows, 0);
+        conn->commit();
+        return p;
+    }();
+    return path;
+}
+
+// The list as the host opens it, on the benchmark database.
+struct OpenList {
+    OpenList() {
+        sqlca_ok = host.sqlca.connect("sqlite:" + database_path()) == 0;
+        host.register_classes();
+        screens::register_list_windows(app, host);
+        window = dynamic_cast<screens::w_employee*>(
+            app.open_sheet("w_employee", host.w_main(), std::nullopt, 0, 0));
+    }
+    runtime::ScriptedInteraction ui;
+    runtime::Files files{std::filesystem::temp_directory_path() / "tarvo-bench-drive_c"};
+    runtime::Application app{ui, files};
+    host::Host host{app};
+    bool sqlca_ok = false;
+    screens::w_employee* window = nullptr;
+};
+
+// Counts rows of the statement the window would build, stepping it with bare SQLite.
+int bare_search(sqlite3* h, const std::string& sql) {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(h, sql.c_str(), -1, &st, nullptr);
+    std::size_t bytes = 0;
+    int rows = 0;
+    const int n = sqlite3_column_count(st);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        for (int c = 0; c < n; ++c) {
+            sqlite3_column_text(st, c);
+            bytes += sqlite3_column_bytes(st, c);
+        }
+        ++rows;
+    }
+    sqlite3_finalize(st);
+    benchmark::DoNotOptimize(bytes);
+    return rows;
+}
+
+std::string statement(const std::string& id, const std::string& name) {
+    OpenList list;
+    return screens::search_select(list.window->ls_sql(), id, name);
+}
+
+int expected_rows(const std::string& id, const std::string& name) {
+    sqlite3* h = nullptr;
+    sqlite3_open_v2(database_path().c_str(), &h, SQLITE_OPEN_READONLY, nullptr);
+    const int rows = bare_search(h, statement(id, name));
+    sqlite3_close(h);
+    return rows;
+}
+
+void list_search(benchmark::State& state, const std::string& id, const std::string& name) {
+    OpenList list;
+    if (!list.sqlca_ok || !list.window) {
+        state.SkipWithError("the list did not open");
+        return;
+    }
+    const int expected = expected_rows(id, name);
+    auto& cb_1 = list.window->control_as<runtime::CommandButton>("cb_1");
+    for (auto _ : state) {
+        list.window->sle_id().type(id);
+        list.window->sle_name().type(name);
+        cb_1.press();
+        if (list.window->li_rowcount() != expected) state.SkipWithError("wrong row count");
+    }
+    state.counters["rows"] = expected;
+}
+
+void bare_sqlite(benchmark::State& state, const std::string& id, const std::string& name) {
+    const std::string sql = statement(id, name);
+    sqlite3* h = nullptr;
+    sqlite3_open_v2(database_path().c_str(), &h, SQLITE_OPEN_READONLY, nullptr);
+    for (auto _ : state) benchmark::DoNotOptimize(bare_search(h, sql));
+    sqlite3_close(h);
+}
+
+void BM_BareNumber(benchmark::State& s) {
+    bare_sqlite(s, "1", "");
+}
+void BM_ListNumber(benchmark::State& s) {
+    list_search(s, "1", "");
+}
+void BM_BareName(benchmark::State& s) {
+    bare_sqlite(s, "", "王");
+}
+void BM_ListName(benchmark::State& s) {
+    list_search(s, "", "王");
+}
+
+BENCHMARK(BM_BareNumber)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListNumber)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareName)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListName)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int rc = bench_support::run_with_ratios(
+        argc, argv, {{"BM_ListNumber", "BM_BareNumber", 1.5}, {"BM_ListName", "BM_BareName", 1.5}});
+    std::filesystem::remove(database_path());
+    std::filesystem::remove(database_path() + "-wal");
+    std::filesystem::remove(database_path() + "-shm");
+    return rc;
+}

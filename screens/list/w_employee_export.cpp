@@ -1,0 +1,44 @@
+// The export (cb_2): the grid to a text file the user chooses, the path told to the user,
+// and one Syslog line committed (or rolled back when the insert failed).
+#include "platform/runtime/application.h"
+#include "screens/list/w_employee.h"
+
+namespace screens {
+namespace {
+
+constexpr const char* kAuditInsert = "insert into Syslog ( l_user , l_work ) values ( ? , ? ) ";
+constexpr const char* kAuditText = "导出了报溢报表";
+
+}  // namespace
+
+void w_employee::cb_2_clicked() {
+    runtime::FileDialogRequest dialog;
+    dialog.kind = runtime::FileDialogRequest::Kind::save;
+    dialog.title = "导出文件";
+    dialog.default_extension = "文本文件";
+    dialog.filter = "EXCEL表格(.xls),*.xls";
+    const runtime::FileChoice choice = app().interaction().file_dialog(dialog);
+    const std::int16_t li_value = static_cast<std::int16_t>(choice.result);
+    const std::string& ls_file = choice.path;
+    if (li_value != 1) return;
+
+    // A file that was not written is no success and leaves no audit line.
+    if (dw_1().saveasascii(ls_file) != 1) {
+        host().f_showerror("导出失败");
+        return;
+    }
+    host().f_showinfo("导出成功" + ls_file);
+    write_export_audit();
+}
+
+void w_employee::write_export_audit() {
+    runtime::Transaction& sqlca = host().sqlca;
+    const std::string ls_log = kAuditText;
+    sqlca.execute(kAuditInsert, {db::Value(host().gs_username), db::Value(ls_log)});
+    if (sqlca.sqlcode() != 0)
+        sqlca.rollback();
+    else
+        sqlca.commit();
+}
+
+}  // namespace screens

@@ -1,0 +1,108 @@
+// The employee list opened as the host opens it: a sheet of w_main over a real database,
+// with scripted dialogs. Employees are set up and checked through a second connection, as
+// another user of the same database would.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/runtime/application.h"
+#include "platform/runtime/scripted_interaction.h"
+#include "schema/schema.h"
+#include "screens/host/host.h"
+#include "screens/list/register.h"
+#include "screens/list/w_employee.h"
+#include "tests/support/test_db.h"
+
+namespace list_test {
+
+struct Employee {
+    const char* eid;
+    const char* ename;
+    const char* flag;
+};
+
+// Descending text order of the numbers: T\t9, E12__, 9, 12, 112, 10.
+inline const std::vector<Employee>& staff() {
+    static const std::vector<Employee> s = {
+        {"9", "张三", "1"},      {"10", "李四", "0"},      {"12", "王五", "1"},
+        {"112", "O'Brien", "1"}, {"E12  ", "张小三", "1"}, {"T\t9", "制表", "0"},
+    };
+    return s;
+}
+
+class ListTest : public ::testing::TestWithParam<std::string> {
+  protected:
+    void SetUp() override {
+        TARVO_REQUIRE_DB(database);
+        other = database.connect();
+        schema::create(*other);
+        for (const Employee& e : staff()) add(e);
+        h.gs_username = "admin";
+        ASSERT_EQ(h.sqlca.connect(database.url()), 0) << h.sqlca.sqlerrtext();
+        h.register_classes();
+        screens::register_list_windows(app, h);
+        w = dynamic_cast<screens::w_employee*>(
+            app.open_sheet("w_employee", h.w_main(), std::nullopt, 0, 0));
+        ASSERT_NE(w, nullptr);
+    }
+
+    void add(const Employee& e) {
+        other->execute("INSERT INTO Employee (eid, ename, flag) VALUES (?, ?, ?)",
+                       {e.eid, e.ename, e.flag});
+    }
+
+    runtime::CommandButton& button(const char* name) {
+        return w->control_as<runtime::CommandButton>(name);
+    }
+    runtime::DataWindowControl& grid() { return w->dw_1(); }
+
+    // Types into both boxes and presses the query button.
+    void search(const std::string& id, const std::string& name) {
+        w->sle_id().type(id);
+        w->sle_name().type(name);
+        button("cb_1").press();
+    }
+
+    std::vector<std::string> numbers() {
+        std::vector<std::string> out;
+        for (int r = 1; r <= grid().rowcount(); ++r)
+            out.push_back(grid().getitemstring(r, "eid").value_or("(null)"));
+        return out;
+    }
+    std::vector<int> selected_rows() {
+        std::vector<int> out;
+        for (int r = 1; r <= grid().rowcount(); ++r)
+            if (grid().isselected(r)) out.push_back(r);
+        return out;
+    }
+
+    // Prompts of one kind ("info", "error", "save", "db-error", ...).
+    std::vector<runtime::Prompt> prompts(const std::string& kind) {
+        std::vector<runtime::Prompt> out;
+        for (const auto& p : ui.prompts())
+            if (p.kind == kind) out.push_back(p);
+        return out;
+    }
+    // Requests to open the employee form.
+    std::vector<runtime::OpenRequest> form_requests() {
+        std::vector<runtime::OpenRequest> out;
+        for (const auto& r : app.open_requests())
+            if (r.window == "w_employeeadd") out.push_back(r);
+        return out;
+    }
+
+    testing_support::TestDatabase database{GetParam()};
+    testing_support::TempDir dir;
+    std::unique_ptr<db::Connection> other;
+    runtime::ScriptedInteraction ui;
+    runtime::Files files{dir / "drive_c"};
+    runtime::Application app{ui, files};
+    host::Host h{app};
+    screens::w_employee* w = nullptr;
+};
+
+}  // namespace list_test
