@@ -143,7 +143,7 @@ const DispatchTable& ConnectionObject::dispatch_table() const {
          {{u"ConnectionString", VT_BSTR, false, true},
           {u"UserID", VT_BSTR, false, true},
           {u"Password", VT_BSTR, false, true},
-          {u"Options", VT_I4, false, true}},
+          {u"Options", VT_I4, false, true, adOptionUnspecified}},
          [](IDispatch* self, VARIANT* a, VARIANT*) {
              return static_cast<_Connection*>(self)->Open(a[0].bstrVal, a[1].bstrVal, a[2].bstrVal,
                                                           a[3].lVal);
@@ -153,7 +153,7 @@ const DispatchTable& ConnectionObject::dispatch_table() const {
          MemberKind::method,
          {{u"CommandText", VT_BSTR},
           {u"RecordsAffected", VT_VARIANT, true, true},
-          {u"Options", VT_I4, false, true}},
+          {u"Options", VT_I4, false, true, adOptionUnspecified}},
          [](IDispatch* self, VARIANT* a, VARIANT* r) {
              _Recordset* rs = nullptr;
              HRESULT h = static_cast<_Connection*>(self)->Execute(a[0].bstrVal, a[1].pvarVal,

@@ -336,9 +336,9 @@ const DispatchTable& RecordsetObject::dispatch_table() const {
          MemberKind::method,
          {{u"Source", VT_VARIANT},
           {u"ActiveConnection", VT_VARIANT},
-          {u"CursorType", VT_I4, false, true},
-          {u"LockType", VT_I4, false, true},
-          {u"Options", VT_I4, false, true}},
+          {u"CursorType", VT_I4, false, true, adOpenForwardOnly},
+          {u"LockType", VT_I4, false, true, adLockUnspecified},
+          {u"Options", VT_I4, false, true, adOptionUnspecified}},
          [](IDispatch* self, VARIANT* a, VARIANT*) {
              return static_cast<_Recordset*>(self)->Open(a[0], a[1], a[2].lVal, a[3].lVal,
                                                          a[4].lVal);

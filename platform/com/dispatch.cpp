@@ -62,7 +62,10 @@ class PreparedArgs {
         VariantInit(&missing);
         if (!given || is_missing(*given)) {
             if (!p.optional) return DISP_E_PARAMNOTOPTIONAL;
-            if (p.type == VT_VARIANT) missing.vt = VT_ERROR, missing.scode = DISP_E_PARAMNOTFOUND;
+            if (p.type == VT_VARIANT)
+                missing = var_error(DISP_E_PARAMNOTFOUND);
+            else if (p.type != VT_BSTR)
+                missing = var_i4(p.fallback);
             given = &missing;
         }
         if (!p.by_ref) return VariantChangeType(&args_[i], given, 0, p.type);

@@ -12,9 +12,12 @@ namespace com {
 
 struct ParamDesc {
     std::u16string_view name;
-    VARTYPE type;           // VT_VARIANT accepts any value unchanged
-    bool by_ref = false;    // the method gets a pointer to the caller's storage
-    bool optional = false;  // missing: VT_ERROR/DISP_E_PARAMNOTFOUND, or Empty converted
+    VARTYPE type;         // VT_VARIANT accepts any value unchanged
+    bool by_ref = false;  // the method gets a pointer to the caller's storage
+    // A missing optional argument is VT_ERROR/DISP_E_PARAMNOTFOUND for VT_VARIANT, the
+    // empty text for VT_BSTR, and `fallback` for numbers.
+    bool optional = false;
+    LONG fallback = 0;
 };
 
 enum class MemberKind { method, property_get, property_put };
