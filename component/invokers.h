@@ -14,9 +14,9 @@ HRESULT invoke_set_conn(com::IDispatch* self, VARIANT* a, VARIANT*) {
     if (!given) return static_cast<I*>(self)->SetConn(nullptr);
     com::Ptr<ado::_Connection> conn;
     if (com::FAILED(given->QueryInterface(ado::IID__Connection, conn.out_void())))
-        return com::report_error(TARVO_E_CONVERSION, com::GUID_NULL, std::string_view("Tarvo"),
-                                 std::string_view("Parameter pConn: the object is not an "
-                                                  "ADODB.Connection"));
+        return report(
+            Failure{TARVO_E_CONVERSION, u"Parameter pConn: the object is not an ADODB.Connection"},
+            "Tarvo", com::GUID_NULL);
     ado::_Connection* raw = conn.get();
     return static_cast<I*>(self)->SetConn(&raw);
 }
