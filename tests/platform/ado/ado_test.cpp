@@ -121,6 +121,20 @@ TEST_P(AdoTest, CursorsStayUsableWhileOtherStatementsRun) {
     EXPECT_EQ(get(outer.get(), u"RecordCount").value->lVal, 3);
 }
 
+TEST_P(AdoTest, WritesCommitAtOnceWhileARecordsetIsOpen) {
+    auto rs = open("SELECT id FROM people");  // open, no row read yet
+    auto del = text("DELETE FROM people WHERE id = 1");
+    ASSERT_EQ(call(conn.get(), u"Execute", {*del}).hr, S_OK);
+    auto other = database.connect();
+    EXPECT_EQ(other->query_all("SELECT COUNT(*) FROM people WHERE id = 1").rows[0][0].as_integer(),
+              0);
+    // Another connection can write too: nothing holds the database's write lock.
+    other->execute("UPDATE people SET name = 'changed' WHERE id = 2");
+    ASSERT_EQ(call(rs.get(), u"MoveNext", {}).hr, S_OK);
+    EXPECT_EQ(get(rs.get(), u"EOF").value->boolVal, VARIANT_FALSE);
+    EXPECT_EQ(field(rs.get(), 0, u"Value")->vt, VT_I4);
+}
+
 TEST_P(AdoTest, DatabaseFailuresKeepTheDatabasesCodeAndText) {
     auto bad = text("SELEC id FROM people");
     auto r = call(conn.get(), u"Execute", {*bad});
