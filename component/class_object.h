@@ -23,15 +23,27 @@ com::ModuleState& module_state();
 com::DispatchTable make_dispatch_table(const ClassInfo& info,
                                        const std::vector<com::Invoker>& invokers);
 
+// Also answers ISupportErrorInfo, so clients know to look for error information.
 template <class Interface>
-class ClassObject : public com::DispatchObject<Interface> {
+class ClassObject : public com::DispatchObject<Interface>, public com::ISupportErrorInfo {
   public:
     explicit ClassObject(const ClassInfo& info)
         : com::DispatchObject<Interface>(module_state()), info_(info) {}
 
     HRESULT QueryInterface(const com::IID& iid, void** object) override {
+        if (iid == com::IID_ISupportErrorInfo && object) {
+            AddRef();
+            *object = static_cast<com::ISupportErrorInfo*>(this);
+            return com::S_OK;
+        }
         return com::query_as<Interface>(this, iid, object,
                                         {com::IID_IUnknown, com::IID_IDispatch, info_.iface.iid});
+    }
+    com::ULONG AddRef() override { return com::DispatchObject<Interface>::AddRef(); }
+    com::ULONG Release() override { return com::DispatchObject<Interface>::Release(); }
+
+    HRESULT InterfaceSupportsErrorInfo(const com::IID& iid) override {
+        return iid == info_.iface.iid ? com::S_OK : com::S_FALSE;
     }
 
     // A missing or null object clears the connection.

@@ -39,7 +39,6 @@ void write_registration(com::RegistryData& r, const std::string& server_path) {
         r.set(clsid_key + "\\InprocServer32", "ThreadingModel", "Apartment");
         r.set(clsid_key + "\\ProgID", "", progid);
         r.set(clsid_key + "\\TypeLib", "", libid);
-        r.set(clsid_key + "\\VERSION", "", version());
         std::string iface_key = "Interface\\" + iid;
         r.set(iface_key, "", std::string(c.iface.name));
         r.set(iface_key + "\\ProxyStubClsid32", "", com::CLSID_AutomationMarshaler.to_string());

@@ -217,6 +217,48 @@ TEST_P(ComponentTest, SetConnReplacesAndClearsTheConnection) {
 INSTANTIATE_TEST_SUITE_P(Backends, ComponentTest,
                          ::testing::ValuesIn(testing_support::backend_names()));
 
+// Calls slot `index` of an interface's table of functions, as a C client does.
+template <class R, class... A>
+R call_slot(void* iface, int index, A... args) {
+    using Fn = R (*)(void*, A...);
+    void** table = *static_cast<void***>(iface);
+    return reinterpret_cast<Fn>(table[index])(iface, args...);
+}
+
+TEST(ComponentLayout, MethodsFollowTheSevenStandardSlots) {
+    testing_support::PrivateRegistry registry{{TARVO_ADO_MODULE, TARVO_COMPONENT_MODULE}};
+    Ptr<IDispatch> object;
+    ASSERT_EQ(CreateObject("Tarvo.Person", object.out()), S_OK);
+    Ptr<tarvo::_Person> person;
+    ASSERT_EQ(object->QueryInterface(tarvo::IID__Person, person.out_void()), S_OK);
+    void* p = person.get();
+    EXPECT_EQ(call_slot<ULONG>(p, 1), 3u);  // AddRef: `object`, `person` and this call
+    EXPECT_EQ(call_slot<ULONG>(p, 2), 2u);  // Release
+    UINT infos = 7;
+    EXPECT_EQ(call_slot<HRESULT>(p, 3, &infos), S_OK);  // GetTypeInfoCount
+    EXPECT_EQ(infos, 0u);
+    Variant id = Variant::adopt(var_i4(1));
+    VARIANT_BOOL ok = VARIANT_TRUE;
+    // Slot 7 + 4: DelData, failing without a connection.
+    EXPECT_EQ(call_slot<HRESULT>(p, 10, id.get(), &ok), tarvo::TARVO_E_NO_CONNECTION);
+    EXPECT_EQ(ok, VARIANT_FALSE);
+    BSTR text = nullptr;
+    EXPECT_EQ(call_slot<HRESULT>(p, 8, &text), S_OK);  // GetError
+    EXPECT_TRUE(bstr_utf8(text).starts_with("No connection")) << bstr_utf8(text);
+    SysFreeString(text);
+    SAFEARRAY* rows = reinterpret_cast<SAFEARRAY*>(1);
+    EXPECT_EQ(call_slot<HRESULT>(p, 15, id.get(), &rows), E_NOTIMPL);  // GetDeptData
+    EXPECT_EQ(rows, nullptr);                                          // the empty array on failure
+
+    Ptr<ISupportErrorInfo> support;
+    ASSERT_EQ(object->QueryInterface(IID_ISupportErrorInfo, support.out_void()), S_OK);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(tarvo::IID__Person), S_OK);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(tarvo::IID__Message), S_FALSE);
+    Ptr<IUnknown> back;
+    ASSERT_EQ(support->QueryInterface(IID_IUnknown, back.out_void()), S_OK);
+    EXPECT_EQ(back.get(), static_cast<IUnknown*>(object.get()));  // one identity
+}
+
 TEST(ComponentRegistration, WritesExactlyItsEntriesAndRemovesThem) {
     testing_support::PrivateRegistry registry{{TARVO_ADO_MODULE}};
     ASSERT_EQ(register_server(TARVO_COMPONENT_MODULE), S_OK);
