@@ -86,6 +86,17 @@ class ClassObject : public com::DispatchObject<Interface>, public com::ISupportE
         return com::S_OK;
     }
 
+    // The value a by-reference parameter points to; a null pointer fails the call.
+    static const com::VARIANT& required(const com::VARIANT* value, std::u16string_view param) {
+        if (!value) {
+            std::u16string text = u"Parameter ";
+            text += param;
+            text += u": no value was passed";
+            fail(com::E_POINTER, text);
+        }
+        return *value;
+    }
+
     // An operation this build does not offer yet.
     HRESULT not_available(std::u16string_view method) {
         std::u16string text = u"";

@@ -17,7 +17,7 @@ class Department final : public ClassObject<_Department> {
     HRESULT DelData(VARIANT* ID, VARIANT_BOOL* result) override {
         return write(result, [&] {
             Statement s;
-            s.text(u"Delete from HR_Dept where DeptID=").bare(u"ID", *ID);
+            s.text(u"Delete from HR_Dept where DeptID=").bare(u"ID", required(ID, u"ID"));
             gateway_.execute(s.str());
         });
     }

@@ -17,7 +17,7 @@ class Message final : public ClassObject<_Message> {
     HRESULT DelData(VARIANT* ID, VARIANT_BOOL* result) override {
         return write(result, [&] {
             Statement s;
-            s.text(u"Delete from DATA_Msg where MsgID=").bare(u"ID", *ID);
+            s.text(u"Delete from DATA_Msg where MsgID=").bare(u"ID", required(ID, u"ID"));
             gateway_.execute(s.str());
         });
     }

@@ -18,7 +18,7 @@ class Person final : public ClassObject<_Person> {
     HRESULT DelData(VARIANT* ID, VARIANT_BOOL* result) override {
         return write(result, [&] {
             Statement s;
-            s.text(u"Delete from HR_Person where PersonID=").bare(u"ID", *ID);
+            s.text(u"Delete from HR_Person where PersonID=").bare(u"ID", required(ID, u"ID"));
             gateway_.execute(s.str());
         });
     }

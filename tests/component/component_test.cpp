@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <fstream>
 #include <thread>
 
 #include "component/interfaces.h"
@@ -246,6 +247,7 @@ TEST(ComponentLayout, MethodsFollowTheSevenStandardSlots) {
     EXPECT_EQ(call_slot<HRESULT>(p, 8, &text), S_OK);  // GetError
     EXPECT_TRUE(bstr_utf8(text).starts_with("No connection")) << bstr_utf8(text);
     SysFreeString(text);
+    EXPECT_EQ(call_slot<HRESULT>(p, 10, static_cast<VARIANT*>(nullptr), &ok), E_POINTER);
     SAFEARRAY* rows = reinterpret_cast<SAFEARRAY*>(1);
     EXPECT_EQ(call_slot<HRESULT>(p, 15, id.get(), &rows), E_NOTIMPL);  // GetDeptData
     EXPECT_EQ(rows, nullptr);                                          // the empty array on failure
@@ -293,6 +295,14 @@ TEST(ComponentRegistration, WritesExactlyItsEntriesAndRemovesThem) {
     EXPECT_TRUE(r.get("ADODB.Connection\\CLSID"));  // other servers' entries stay
     Ptr<IDispatch> gone;
     EXPECT_EQ(CreateObject("Tarvo.Department", gone.out()), CO_E_CLASSSTRING);
+
+    // A registry that cannot be written fails the registration with a description.
+    std::ofstream(registry.path() + ".blocker") << "a file, not a folder";
+    ::setenv("TARVO_REGISTRY", (registry.path() + ".blocker/registry").c_str(), 1);
+    EXPECT_EQ(register_server(TARVO_COMPONENT_MODULE), SELFREG_E_CLASS);
+    ErrorText why;
+    ASSERT_TRUE(take_error(why));
+    EXPECT_FALSE(why.description.empty());
 }
 
 TEST(ComponentServer, CanUnloadOnlyWithoutObjectsOrLocks) {
