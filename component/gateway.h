@@ -1,0 +1,54 @@
+// What every class instance holds and does with its connection: the counted reference that
+// SetConn replaces, running a write statement once, and opening a static cursor for a read.
+// Every failure of the data-access layer becomes a Failure with that layer's code and text.
+#pragma once
+
+#include <string>
+
+#include "component/failure.h"
+#include "platform/ado/ado.h"
+#include "platform/com/variant.h"
+
+namespace tarvo {
+
+// A static, read-only cursor over one statement; closed when it dies.
+class StaticCursor {
+  public:
+    explicit StaticCursor(com::Ptr<ado::_Recordset> rs) : rs_(std::move(rs)) {}
+    StaticCursor(StaticCursor&&) = default;
+    ~StaticCursor();
+
+    bool eof();
+    long record_count();
+    long field_count();
+    std::u16string field_name(long position);
+    com::Variant field_value(long position);
+    void move_next();
+    void set_page_size(long size);
+    void set_absolute_page(long page);
+    void close();
+
+  private:
+    com::Ptr<ado::Field> field(long position);
+    com::Ptr<ado::_Recordset> rs_;
+    bool closed_ = false;
+};
+
+class Gateway {
+  public:
+    // nullptr clears the connection.
+    void set_connection(ado::_Connection* conn) { conn_ = com::Ptr<ado::_Connection>(conn, true); }
+
+    // Connection.Execute(statement, RecordsAffected omitted, adOptionUnspecified); the
+    // returned recordset is released unread.
+    void execute(const std::u16string& statement);
+    // A new Recordset opened on the statement: static cursor, lock and options unspecified.
+    StaticCursor open(const std::u16string& statement);
+
+  private:
+    ado::_Connection* connection();
+
+    com::Ptr<ado::_Connection> conn_;
+};
+
+}  // namespace tarvo

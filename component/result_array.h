@@ -1,0 +1,45 @@
+// ResultArray: the two-dimensional array of variants that every read returns, row first,
+// both indices from 0. At the interface it becomes a SAFEARRAY of VARIANT whose first
+// dimension counts rows; the empty array (no dimensions) becomes a null SAFEARRAY.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "platform/com/safearray.h"
+#include "platform/com/variant.h"
+
+namespace tarvo {
+
+class ResultArray {
+  public:
+    // The empty array.
+    ResultArray() = default;
+    // rows x columns cells, every cell Empty.
+    ResultArray(std::size_t rows, std::size_t columns);
+
+    bool is_empty_array() const { return !dimensioned_; }
+    std::size_t rows() const { return rows_; }
+    std::size_t columns() const { return columns_; }
+
+    // A cell outside the array fails the call with TARVO_E_INDEX.
+    void set(std::size_t row, std::size_t column, const com::VARIANT& value);
+    // Takes ownership of `value`.
+    void put(std::size_t row, std::size_t column, com::VARIANT value);
+    const com::VARIANT& at(std::size_t row, std::size_t column) const;
+    // Keeps rows 0 .. rows - 1 with their values (rows must not exceed the current count).
+    void keep_rows(std::size_t rows);
+
+    // Hands the cells over as a SAFEARRAY (nullptr for the empty array) and leaves this
+    // array empty.
+    com::SAFEARRAY* release();
+
+  private:
+    std::size_t index(std::size_t row, std::size_t column) const;
+
+    bool dimensioned_ = false;
+    std::size_t rows_ = 0, columns_ = 0;
+    std::vector<com::Variant> cells_;  // row by row
+};
+
+}  // namespace tarvo

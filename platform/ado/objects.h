@@ -1,0 +1,116 @@
+// The classes behind the data-access interfaces of ado.h.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/ado/ado.h"
+#include "platform/ado/row_source.h"
+#include "platform/com/object.h"
+#include "platform/db/connection.h"
+
+namespace ado {
+
+com::ModuleState& module_state();
+
+// Leaves error information from `source` and returns `code`.
+HRESULT fail(HRESULT code, const char* source, const std::string& description);
+// Runs `body` (returning HRESULT), turning the exceptions of the database and of the
+// connection string into failures with error information.
+HRESULT guarded(const char* source, const std::function<HRESULT()>& body);
+
+// A database failure with the database's code and message (E_ADO_DATABASE).
+HRESULT describe_failure(const db::Error& e, db::Backend backend, const char* source);
+
+// A database value as a variant: NULL -> Null, integers -> I4 (I8 beyond 32 bits), reals ->
+// R8, text -> BSTR, bytes -> array of bytes, date-times -> DATE.
+VARIANT to_variant(const db::Value& value);
+
+class RecordsetObject;
+
+// Only objects of this module answer this interface identifier, with themselves.
+constexpr com::IID IID_ConnectionObject{"961AEBB4-88F8-4A69-B68F-8C3835693A7D"};
+
+class ConnectionObject final : public com::DispatchObject<_Connection> {
+  public:
+    ConnectionObject() : DispatchObject(module_state()) {}
+
+    HRESULT QueryInterface(com::REFIID iid, void** object) override;
+    HRESULT Open(BSTR ConnectionString, BSTR UserID, BSTR Password, LONG Options) override;
+    HRESULT Execute(BSTR CommandText, VARIANT* RecordsAffected, LONG Options,
+                    _Recordset** result) override;
+    HRESULT Close() override;
+    HRESULT get_State(LONG* state) override;
+    HRESULT get_ConnectionString(BSTR* text) override;
+
+    // The open database, or nullptr.
+    db::Connection* database() const { return db_.get(); }
+    // Open recordsets are closed with the connection, before their database goes away.
+    void attach(RecordsetObject* rs) { recordsets_.push_back(rs); }
+    void detach(RecordsetObject* rs);
+
+  protected:
+    const com::DispatchTable& dispatch_table() const override;
+
+  private:
+    ~ConnectionObject() override;
+
+    std::unique_ptr<db::Connection> db_;
+    std::string connection_string_;
+    std::vector<RecordsetObject*> recordsets_;
+};
+
+class RecordsetObject final : public com::DispatchObject<_Recordset> {
+  public:
+    RecordsetObject() : DispatchObject(module_state()) {}
+
+    HRESULT QueryInterface(com::REFIID iid, void** object) override;
+    HRESULT Open(VARIANT Source, VARIANT ActiveConnection, LONG CursorType, LONG LockType,
+                 LONG Options) override;
+    HRESULT get_EOF(VARIANT_BOOL* eof) override;
+    HRESULT get_RecordCount(LONG* count) override;
+    HRESULT get_PageSize(LONG* size) override;
+    HRESULT put_PageSize(LONG size) override;
+    HRESULT get_AbsolutePage(LONG* page) override;
+    HRESULT put_AbsolutePage(LONG page) override;
+    HRESULT get_Fields(Fields** fields) override;
+    HRESULT MoveNext() override;
+    HRESULT Close() override;
+    HRESULT get_State(LONG* state) override;
+
+    // Opens the statement on a connection of this module (Execute uses it directly).
+    HRESULT open_on(ConnectionObject* conn, const std::string& sql);
+    // Called by the connection when it closes first.
+    void connection_closing() { rows_.reset(), conn_.reset(); }
+
+    // For Fields and Field: the columns and the current row's values.
+    HRESULT column_count(LONG* count);
+    HRESULT column_name(LONG index, BSTR* name);
+    HRESULT column_value(LONG index, VARIANT* value);
+    // The position of a named column, or -1.
+    LONG column_index(std::u16string_view name);
+
+  protected:
+    const com::DispatchTable& dispatch_table() const override;
+
+  private:
+    ~RecordsetObject() override;
+    HRESULT require_open(const char* what);
+    // The current row, read in its window when needed; nullptr at EOF.
+    HRESULT current_row(const Row*& row);
+
+    com::Ptr<ConnectionObject> conn_;
+    std::unique_ptr<RowSource> rows_;
+    std::int64_t position_ = 0;  // 0-based; at or past the last row means EOF
+    LONG page_size_ = 10;
+    std::vector<Row> window_;  // rows window_start_ .. window_start_ + size - 1
+    std::int64_t window_start_ = 0;
+    std::int64_t end_ = -1;  // the row count once a short window has shown it
+};
+
+HRESULT create_connection(com::REFIID iid, void** object);
+HRESULT create_recordset(com::REFIID iid, void** object);
+
+}  // namespace ado
