@@ -39,6 +39,10 @@ fs::path Files::map(std::string_view path) const {
     const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(p[0])));
     fs::path root =
         letter == 'c' ? drive_c_ : drive_c_.parent_path() / (std::string("drive_") + letter);
+    // A drive's root always exists, as it does on Windows: "c:\\x.txt" must be writable on
+    // a machine that never wrote to the drive before.
+    std::error_code ec;
+    fs::create_directories(root, ec);
     std::string rest = p.substr(2);
     while (!rest.empty() && rest[0] == '/') rest.erase(0, 1);
     return rest.empty() ? root : root / rest;

@@ -93,6 +93,15 @@ TEST_P(ListExport, UnwritablePathReportsFailureAndWritesNoAuditLine) {
     EXPECT_TRUE(audit_lines().empty());
 }
 
+TEST_P(ListExport, WindowsPathOnAFreshDriveIsWritten) {
+    ASSERT_FALSE(std::filesystem::exists(files.drive_c()));  // nothing wrote to c:\ yet
+    ui.queue(runtime::Answer::file("c:\\员工.xls"));
+    button("cb_2").press();
+    EXPECT_TRUE(prompts("error").empty());
+    EXPECT_EQ(read_file(files.drive_c() / "员工.xls").substr(0, 4), "No.\t");
+    EXPECT_EQ(audit_lines().size(), 1u);
+}
+
 TEST_P(ListExport, CancelledDialogDoesNothing) {
     search("", "");
     button("cb_2").press();  // nothing queued: the dialog is cancelled
