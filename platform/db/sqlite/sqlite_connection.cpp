@@ -202,12 +202,12 @@ struct Options {
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
 };
 
-Options parse_spec(std::string_view spec) {
+Options parse_location(std::string_view location) {
     Options o;
-    auto q = spec.find('?');
-    o.path = std::string(spec.substr(0, q));
+    auto q = location.find('?');
+    o.path = std::string(location.substr(0, q));
     if (q == std::string_view::npos) return o;
-    std::string_view rest = spec.substr(q + 1);
+    std::string_view rest = location.substr(q + 1);
     while (!rest.empty()) {
         auto amp = rest.find('&');
         std::string_view kv = rest.substr(0, amp);
@@ -234,8 +234,8 @@ Options parse_spec(std::string_view spec) {
 
 }  // namespace
 
-std::unique_ptr<Connection> open_sqlite(std::string_view spec) {
-    Options o = parse_spec(spec);
+std::unique_ptr<Connection> open_sqlite(std::string_view location) {
+    Options o = parse_location(location);
     if (o.path.empty()) throw Error(SQLITE_CANTOPEN, "", "no database file given");
     sqlite3* h = nullptr;
     int rc = sqlite3_open_v2(o.path.c_str(), &h, o.flags | SQLITE_OPEN_NOMUTEX, nullptr);

@@ -8,6 +8,6 @@
 namespace db {
 
 // Opens SQLite from the part of the URL after "sqlite:" (see db::connect).
-std::unique_ptr<Connection> open_sqlite(std::string_view spec);
+std::unique_ptr<Connection> open_sqlite(std::string_view location);
 
 }  // namespace db
