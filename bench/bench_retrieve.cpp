@@ -22,27 +22,8 @@ namespace {
 constexpr int kRows = 100000;
 
 const std::string& database_path() {
-    static const std::string path = [] {
-        std::string p = (std::filesystem::temp_directory_path() /
-                         ("tarvo-bench-retrieve-" + std::to_string(getpid()) + ".db"))
-                            .string();
-        auto conn = db::connect("sqlite:" + p);
-        schema::create(*conn);
-        conn->begin();
-        schema::fill_employees(*conn, kRows, 0);
-        conn->commit();
-        return p;
-    }();
-    return path;
-}
-
-// Opened as the data window's connection is (no mutex: one thread uses it), so the
-// comparison is of the work done per row, not of locking.
-sqlite3* open_bare() {
-    sqlite3* h = nullptr;
-    sqlite3_open_v2(database_path().c_str(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                    nullptr);
-    return h;
+    return bench_support::demo_database(
+        "retrieve", [](db::Connection& conn) { schema::fill_employees(conn, kRows, 0); });
 }
 
 // Steps the SELECT, reading every column as text; returns the text bytes read.
@@ -64,7 +45,7 @@ std::size_t step_bare(sqlite3* h, const std::string& sql, std::size_t& rows) {
 }
 
 void BM_BareSqlite(benchmark::State& state) {
-    sqlite3* h = open_bare();
+    sqlite3* h = bench_support::open_bare(database_path());
     std::string sql = screens::employee_select();
     for (auto _ : state) {
         std::size_t rows = 0;
@@ -115,7 +96,7 @@ class TimeRecorder : public benchmark::ConsoleReporter {
 // The buffer's size after one retrieve: its own accounting and the heap it holds (malloc's
 // count of bytes in use before and after), against the raw text the SELECT returns.
 void report_memory() {
-    sqlite3* h = open_bare();
+    sqlite3* h = bench_support::open_bare(database_path());
     std::size_t rows = 0;
     std::size_t raw = step_bare(h, screens::employee_select(), rows);
     sqlite3_close(h);
@@ -158,7 +139,6 @@ int main(int argc, char** argv) {
     }
     report_memory();
     benchmark::Shutdown();
-    for (const char* suffix : {"", "-wal", "-shm"})
-        std::filesystem::remove(database_path() + suffix);
+    bench_support::remove_demo_database(database_path());
     return 0;
 }

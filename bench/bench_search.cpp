@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/support/demo_db.h"
 #include "bench/support/ratio.h"
 #include "platform/runtime/application.h"
 #include "platform/runtime/scripted_interaction.h"
@@ -22,18 +23,8 @@ namespace {
 constexpr int kRows = 100000;
 
 const std::string& database_path() {
-    static const std::string path = [] {
-        std::string p = (std::filesystem::temp_directory_path() /
-                         ("tarvo-bench-search-" + std::to_string(getpid()) + ".db"))
-                            .string();
-        auto conn = db::connect("sqlite:" + p);
-        schema::create(*conn);
-        conn->begin();
-        schema::fill_employees(*conn, kRows, 0);
-        conn->commit();
-        return p;
-    }();
-    return path;
+    return bench_support::demo_database(
+        "search", [](db::Connection& conn) { schema::fill_employees(conn, kRows, 0); });
 }
 
 // The list as the host opens it, on the benchmark database.
@@ -78,8 +69,7 @@ std::string statement(const std::string& id, const std::string& name) {
 }
 
 int expected_rows(const std::string& id, const std::string& name) {
-    sqlite3* h = nullptr;
-    sqlite3_open_v2(database_path().c_str(), &h, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3* h = bench_support::open_bare(database_path());
     const int rows = bare_search(h, statement(id, name));
     sqlite3_close(h);
     return rows;
@@ -104,8 +94,7 @@ void list_search(benchmark::State& state, const std::string& id, const std::stri
 
 void bare_sqlite(benchmark::State& state, const std::string& id, const std::string& name) {
     const std::string sql = statement(id, name);
-    sqlite3* h = nullptr;
-    sqlite3_open_v2(database_path().c_str(), &h, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3* h = bench_support::open_bare(database_path());
     for (auto _ : state) benchmark::DoNotOptimize(bare_search(h, sql));
     sqlite3_close(h);
 }
@@ -133,8 +122,6 @@ BENCHMARK(BM_ListName)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     int rc = bench_support::run_with_ratios(
         argc, argv, {{"BM_ListNumber", "BM_BareNumber", 1.5}, {"BM_ListName", "BM_BareName", 1.5}});
-    std::filesystem::remove(database_path());
-    std::filesystem::remove(database_path() + "-wal");
-    std::filesystem::remove(database_path() + "-shm");
+    bench_support::remove_demo_database(database_path());
     return rc;
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/support/demo_db.h"
 #include "bench/support/ratio.h"
 #include "platform/db/connection.h"
 #include "schema/demo_data.h"
@@ -19,18 +20,8 @@ const char* kSelect =
     " mobile, qq, msn, othercontact, content, flag FROM Employee";
 
 const std::string& database_path() {
-    static const std::string path = [] {
-        std::string p = (std::filesystem::temp_directory_path() /
-                         ("tarvo-bench-select-" + std::to_string(getpid()) + ".db"))
-                            .string();
-        auto conn = db::connect("sqlite:" + p);
-        schema::create(*conn);
-        conn->begin();
-        schema::fill_employees(*conn, kRows, 0);
-        conn->commit();
-        return p;
-    }();
-    return path;
+    return bench_support::demo_database(
+        "select", [](db::Connection& conn) { schema::fill_employees(conn, kRows, 0); });
 }
 
 void BM_PlatformDb(benchmark::State& state) {
@@ -49,9 +40,7 @@ void BM_PlatformDb(benchmark::State& state) {
 }
 
 void BM_BareSqlite(benchmark::State& state) {
-    sqlite3* h = nullptr;
-    sqlite3_open_v2(database_path().c_str(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                    nullptr);
+    sqlite3* h = bench_support::open_bare(database_path());
     for (auto _ : state) {
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(h, kSelect, -1, &st, nullptr);
@@ -78,8 +67,6 @@ BENCHMARK(BM_PlatformDb)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     int rc = bench_support::run_with_ratios(argc, argv, {{"BM_PlatformDb", "BM_BareSqlite", 1.3}});
-    std::filesystem::remove(database_path());
-    std::filesystem::remove(database_path() + "-wal");
-    std::filesystem::remove(database_path() + "-shm");
+    bench_support::remove_demo_database(database_path());
     return rc;
 }
