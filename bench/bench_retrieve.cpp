@@ -11,6 +11,7 @@
 #include <map>
 #include <string>
 
+#include "bench/support/demo_db.h"
 #include "platform/runtime/datawindow/data_window.h"
 #include "platform/runtime/transaction.h"
 #include "schema/demo_data.h"
