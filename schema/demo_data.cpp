@@ -17,6 +17,8 @@ const std::vector<std::string> kGiven = {
     "娟", "涛", "明", "超", "兰", "霞", "平", "刚", "桂", "华", "建", "国", "文", "辉", "玲"};
 const std::vector<std::string> kProvinces = {"北京", "上海", "广东", "浙江", "江苏", "四川",
                                              "湖北", "湖南", "山东", "河南", "福建", "陕西"};
+const std::vector<std::string> kDistricts = {"东城区", "西湖区", "天河区", "武侯区",
+                                             "江汉区", "历下区", "鼓楼区", "雁塔区"};
 const std::vector<std::string> kNations = {"汉族", "汉族", "汉族",  "回族",
                                            "满族", "壮族", "蒙古族"};
 const std::vector<std::string> kSchools = {"本科", "大专", "高中", "中专", "初中", "小学"};
@@ -135,7 +137,7 @@ void fill_employees(db::Connection& conn, int count, int photos, std::uint32_t s
         p.emplace_back(std::to_string(150 + rng.below(40)) + "cm");
         p.emplace_back(std::to_string(45 + rng.below(45)) + "kg");
         p.emplace_back(rng.below(2) ? "已" : "未");
-        p.emplace_back(province + "市" + rng.pick(kDepartments).substr(0, 3) + "区");
+        p.emplace_back(province + rng.pick(kDistricts));
         p.emplace_back("110" + rng.digits(15));
         p.emplace_back(rng.name());
         p.emplace_back("139" + rng.digits(8));
