@@ -71,6 +71,15 @@ int DataWindowControl::ue_key(int, unsigned) {
     return 0;
 }
 
+int DataWindowControl::key_down(int key, unsigned flags) {
+    const int rc = ue_key(key, flags);
+    const Definition* def = definition();
+    if (key != key::kTab || !def || getrow() < 1) return rc;
+    const int next = def->next_in_tab_order(getcolumn() - 1, (flags & key::kShift) != 0);
+    if (next >= 0 && accepttext() == 1) setcolumn(next + 1);
+    return rc;
+}
+
 int DataWindowControl::trigger_clicked(int x, int y, int row, const std::string& object) {
     return run_event("clicked", [&] { return clicked(x, y, row, object); });
 }

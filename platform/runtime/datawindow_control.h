@@ -58,7 +58,9 @@ class DataWindowControl : public Control, public DataWindow {
     // The centre of an object on a row, in layout units from the control's top left.
     std::pair<int, int> object_position(int row, std::string_view object) const;
 
-    int key_down(int key, unsigned flags) override { return ue_key(key, flags); }
+    // Raises ue_key; then Tab (Shift+Tab) moves to the next (previous) field in tab order,
+    // the pending edit accepted first, as leaving a field does.
+    int key_down(int key, unsigned flags) override;
     void focus_gained() override { DataWindow::setfocus(); }
     bool focus_leaving() override;
 

@@ -62,7 +62,7 @@ int Definition::band_height(Band band) const {
     return 0;
 }
 
-int Definition::next_in_tab_order(int column) const {
+int Definition::next_in_tab_order(int column, bool backward) const {
     // Fields in tab order; equal tab positions keep column order.
     std::vector<std::pair<int, int>> order;  // (tab position, column)
     for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
@@ -72,9 +72,10 @@ int Definition::next_in_tab_order(int column) const {
     if (order.empty()) return -1;
     std::stable_sort(order.begin(), order.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 0; i < order.size(); ++i)
-        if (order[i].second == column) return order[(i + 1) % order.size()].second;
-    return order.front().second;
+    const std::size_t n = order.size();
+    for (std::size_t i = 0; i < n; ++i)
+        if (order[i].second == column) return order[(backward ? i + n - 1 : i + 1) % n].second;
+    return backward ? order.back().second : order.front().second;
 }
 
 bool Definition::is_updatable(int column) const {

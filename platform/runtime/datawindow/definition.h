@@ -120,8 +120,9 @@ struct Definition {
     // nullptr over empty space. Presentations use it to name the clicked object.
     const ObjectDef* object_at(Band band, int x, int y) const;
     // The column whose field follows `column` in the tab order (wrapping round), or -1 when no
-    // column is in the tab order. `column` -1 gives the first one.
-    int next_in_tab_order(int column) const;
+    // column is in the tab order. `column` -1 gives the first one. `backward` walks the
+    // other way (Shift+Tab); from -1 it gives the last one.
+    int next_in_tab_order(int column, bool backward = false) const;
     bool is_updatable(int column) const;
     bool is_key(int column) const;
 };

@@ -103,6 +103,28 @@ TEST_P(DataWindowControlTest, PendingEditIsAcceptedWhenTheFocusMovesOn) {
     EXPECT_EQ(w->dw->getitemstring(2, "ename"), std::optional<std::string>("赵七"));
 }
 
+TEST_P(DataWindowControlTest, TabWalksTheFieldsInTabOrderAcceptingTheEdit) {
+    w->dw->user_click(1, "eid");
+    w->key_down(key::kTab);
+    EXPECT_EQ(w->dw->getcolumnname(), "ename");
+    ASSERT_EQ(w->dw->settext("赵六"), 1);
+    w->key_down(key::kTab);
+    EXPECT_EQ(w->dw->getcolumnname(), "flag");
+    EXPECT_EQ(w->dw->getitemstring(1, "ename"), std::optional<std::string>("赵六"));
+    w->key_down(key::kTab);  // wraps round
+    EXPECT_EQ(w->dw->getcolumnname(), "eid");
+    w->key_down(key::kTab, key::kShift);
+    EXPECT_EQ(w->dw->getcolumnname(), "flag");
+    EXPECT_EQ(w->dw->getrow(), 1);
+
+    // A refused edit keeps the field.
+    w->key_down(key::kTab, key::kShift);
+    ASSERT_EQ(w->dw->settext("一二三四五六"), 1);
+    w->key_down(key::kTab);
+    EXPECT_EQ(w->dw->getcolumnname(), "ename");
+    EXPECT_EQ(log.lines.back(), "ue_key 9 0");  // the grid's own handler still saw the key
+}
+
 TEST_P(DataWindowControlTest, DatabaseErrorsAreShownThroughTheMessageBox) {
     w->dw->setsqlselect("SELECT eid, ename, flag FROM nowhere");
     EXPECT_EQ(w->dw->retrieve(), -1);

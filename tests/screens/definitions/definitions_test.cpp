@@ -145,6 +145,9 @@ TEST(EmployeeDefinitions, FormPlacesCaptionsLeftOfFieldsAndTabsInColumnOrder) {
     next = def->next_in_tab_order(next);
     EXPECT_EQ(def->columns[next].name, "urgentphone");
     EXPECT_EQ(def->columns[def->next_in_tab_order(23)].name, "eid");  // flag wraps round
+    EXPECT_EQ(def->columns[def->next_in_tab_order(def->column_index("urgent"), true)].name,
+              "idcard");
+    EXPECT_EQ(def->columns[def->next_in_tab_order(0, true)].name, "flag");
 
     EXPECT_EQ(def->columns[def->column_index("school")].code_table.size(), 6u);
     EXPECT_EQ(def->columns[def->column_index("school")].code_table[5].display, "小学");
