@@ -89,6 +89,9 @@ class Control {
 
     // Whether the user can give this control the focus.
     virtual bool accepts_focus() const { return enabled_ && visible_; }
+    // Whether Tab is the control's own key (a data window moves between its fields) rather
+    // than the window's (moving to the next control).
+    virtual bool keeps_tab() const { return false; }
     bool has_focus() const;
     // Gives the control the focus (1), or -1 when it cannot take it.
     int setfocus();

@@ -61,6 +61,7 @@ class DataWindowControl : public Control, public DataWindow {
     // Raises ue_key; then Tab (Shift+Tab) moves to the next (previous) field in tab order,
     // the pending edit accepted first, as leaving a field does.
     int key_down(int key, unsigned flags) override;
+    bool keeps_tab() const override { return true; }
     void focus_gained() override { DataWindow::setfocus(); }
     bool focus_leaving() override;
 

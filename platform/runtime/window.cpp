@@ -75,6 +75,10 @@ void Window::key_down(int key, unsigned flags) {
         }
         return;
     }
+    if (key == key::kTab && !(focused_ && focused_->keeps_tab()) && !(flags & ~key::kShift)) {
+        focus_next((flags & key::kShift) != 0);
+        return;
+    }
     if (!focused_) return;
     // Enter or the space bar on a focused button presses it.
     if (auto* b = dynamic_cast<CommandButton*>(focused_);
@@ -83,6 +87,24 @@ void Window::key_down(int key, unsigned flags) {
         return;
     }
     focused_->trigger_key_down(key, flags);
+}
+
+int Window::focus_next(bool backward) {
+    std::vector<Control*> order;
+    for (Control* c : controls_)
+        if (c->tab_order() > 0 && c->accepts_focus()) order.push_back(c);
+    if (order.empty()) return -1;
+    std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
+        return a->tab_order() < b->tab_order();
+    });
+    const std::size_t n = order.size();
+    auto at = std::find(order.begin(), order.end(), focused_);
+    std::size_t next = backward ? n - 1 : 0;
+    if (at != order.end()) {
+        std::size_t i = static_cast<std::size_t>(at - order.begin());
+        next = backward ? (i + n - 1) % n : (i + 1) % n;
+    }
+    return set_focus(order[next]);
 }
 
 Application& Window::app() const {

@@ -80,9 +80,14 @@ class Window {
     int set_focus(Control* c);
 
     // A key press of the user: Esc presses the cancel button, Alt+letter the button with
-    // that accelerator, Enter or space a focused button; any other key goes to the
-    // focused control.
+    // that accelerator, Enter or space a focused button, Tab (Shift+Tab) moves the focus to
+    // the next (previous) control in tab order unless the focused control keeps Tab; any
+    // other key goes to the focused control.
     void key_down(int key, unsigned flags = 0);
+    // Moves the focus along the tab order: controls with a tab position above 0 that can
+    // take the focus, by position, equal positions in creation order, wrapping round.
+    // Returns set_focus's result, or -1 when no control is in the tab order.
+    int focus_next(bool backward = false);
     // The window's cancel button, or null.
     CommandButton* cancel_button() const;
 

@@ -295,6 +295,32 @@ TEST_F(WindowTest, KeysGoToTheFocusedControlAndLeavingFocusIsAnnounced) {
     EXPECT_EQ(w.ok->setfocus(), -1);  // a disabled control takes no focus
 }
 
+TEST_F(WindowTest, TabMovesTheFocusAlongTheTabOrder) {
+    TestSheet& w = open_sheet();
+    EXPECT_EQ(w.focus_next(), -1);  // nothing is in the tab order yet
+    w.quit->set_tab_order(10);
+    w.edit->set_tab_order(20);
+    w.ok->set_tab_order(20);  // equal positions go in creation order
+    w.key_down(key::kTab);
+    EXPECT_TRUE(w.quit->has_focus());
+    w.key_down(key::kTab);
+    EXPECT_TRUE(w.edit->has_focus());
+    w.key_down(key::kTab);
+    EXPECT_TRUE(w.ok->has_focus());
+    w.key_down(key::kTab);  // wraps round
+    EXPECT_TRUE(w.quit->has_focus());
+    w.key_down(key::kTab, key::kShift);
+    EXPECT_TRUE(w.ok->has_focus());
+    w.edit->set_enabled(false);  // skipped while it cannot take the focus
+    w.key_down(key::kTab, key::kShift);
+    EXPECT_TRUE(w.quit->has_focus());
+    w.edit->set_enabled(true);
+    w.edit->setfocus();
+    w.edit->keep_focus = true;  // refused input keeps the focus where it is
+    w.key_down(key::kTab);
+    EXPECT_TRUE(w.edit->has_focus());
+}
+
 TEST_F(WindowTest, PropertyChangesAreAnnouncedOnceWithTheirName) {
     TestSheet& w = open_sheet();
     std::vector<std::string> changes;
