@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "component/failure.h"
 #include "platform/ado/ado.h"
@@ -31,6 +32,8 @@ class StaticCursor {
   private:
     com::Ptr<ado::Field> field(long position);
     com::Ptr<ado::_Recordset> rs_;
+    // Field objects follow the current row, so each column's is fetched once.
+    std::vector<com::Ptr<ado::Field>> fields_;
     bool closed_ = false;
 };
 
