@@ -100,8 +100,12 @@ Statement& Statement::text(std::u16string_view literal) {
 }
 
 Statement& Statement::quoted(std::u16string_view param, const VARIANT& value) {
+    std::u16string text = quoted_text(param, value);
+    // A database client would cut the statement at a zero character.
+    if (text.find(u'\0') != std::u16string::npos)
+        conversion_failure(param, "the text contains a zero character");
     std::u16string escaped;
-    for (char16_t c : quoted_text(param, value)) {
+    for (char16_t c : text) {
         escaped += c;
         if (c == u'\'') escaped += u'\'';
     }

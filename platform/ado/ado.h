@@ -31,17 +31,17 @@ constexpr LONG adStateClosed = 0;
 constexpr LONG adStateOpen = 1;
 constexpr LONG adPosEOF = -3;
 
-// Failures of the data-access objects; the description says what happened, and for
-// E_ADO_DATABASE starts with the database's own code ("SQLite error 19: ...",
+// Failures of the data-access objects; the description says what happened. Misuse of the
+// objects carries the usual ADO error numbers in the control facility (0x800A0000 + number);
+// E_ADO_DATABASE's description starts with the database's own code ("SQLite error 19: ...",
 // "PostgreSQL error 42P01: ...").
 constexpr HRESULT E_ADO_CONNECT = com::hr(0x8004A001);            // the database cannot be opened
 constexpr HRESULT E_ADO_CONNECTION_STRING = com::hr(0x8004A002);  // malformed connection string
-constexpr HRESULT E_ADO_DATABASE = com::hr(0x8004A003);        // the database rejected a statement
-constexpr HRESULT E_ADO_CLOSED = com::hr(0x8004A004);          // the object is not open
-constexpr HRESULT E_ADO_NO_CURRENT_ROW = com::hr(0x8004A005);  // at end of the rows
-constexpr HRESULT E_ADO_ARGUMENT =
-    com::hr(0x8004A006);  // argument out of range or of the wrong kind
-constexpr HRESULT E_ADO_ALREADY_OPEN = com::hr(0x8004A007);  // Open on an open object
+constexpr HRESULT E_ADO_DATABASE = com::hr(0x8004A003);  // the database rejected a statement
+constexpr HRESULT E_ADO_ARGUMENT = com::hr(0x800A0BB9);  // 3001: argument wrong or out of range
+constexpr HRESULT E_ADO_NO_CURRENT_ROW = com::hr(0x800A0BCD);  // 3021: at EOF, no current row
+constexpr HRESULT E_ADO_CLOSED = com::hr(0x800A0E78);          // 3704: the object is not open
+constexpr HRESULT E_ADO_ALREADY_OPEN = com::hr(0x800A0E79);    // 3705: Open on an open object
 
 struct Field : com::IDispatch {
     virtual HRESULT get_Name(BSTR* name) = 0;

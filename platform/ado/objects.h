@@ -98,15 +98,16 @@ class RecordsetObject final : public com::DispatchObject<_Recordset> {
   private:
     ~RecordsetObject() override;
     HRESULT require_open(const char* what);
-    bool at_eof() const { return position_ >= count_; }
+    // The current row, read in its window when needed; nullptr at EOF.
+    HRESULT current_row(const Row*& row);
 
     com::Ptr<ConnectionObject> conn_;
     std::unique_ptr<RowSource> rows_;
-    std::int64_t count_ = 0;
-    std::int64_t position_ = 0;  // 0-based row; count_ means EOF
+    std::int64_t position_ = 0;  // 0-based; at or past the last row means EOF
     LONG page_size_ = 10;
-    std::vector<Row> window_;
+    std::vector<Row> window_;  // rows window_start_ .. window_start_ + size - 1
     std::int64_t window_start_ = 0;
+    std::int64_t end_ = -1;  // the row count once a short window has shown it
 };
 
 HRESULT create_connection(com::REFIID iid, void** object);

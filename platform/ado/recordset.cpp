@@ -177,10 +177,10 @@ HRESULT RecordsetObject::open_on(ConnectionObject* conn, const std::string& sql)
         }
         conn_ = Ptr<ConnectionObject>(conn, true);
         conn->attach(this);
-        count_ = rows_->count();
         position_ = 0;
         window_.clear();
         window_start_ = 0;
+        end_ = -1;
         return S_OK;
     });
 }
@@ -190,19 +190,54 @@ HRESULT RecordsetObject::require_open(const char* what) {
     return fail(E_ADO_CLOSED, source, std::string(what) + " needs an open recordset");
 }
 
+HRESULT RecordsetObject::current_row(const Row*& row) {
+    row = nullptr;
+    auto in_window = [&] {
+        return position_ >= window_start_ &&
+               position_ < window_start_ + static_cast<std::int64_t>(window_.size());
+    };
+    if (!in_window() && (end_ < 0 || position_ < end_)) {
+        HRESULT h = guarded(source, [&] {
+            try {
+                rows_->fetch(position_, window_rows, window_);
+            } catch (const db::Error& e) {
+                return describe_failure(e, conn_->database()->backend(), source);
+            }
+            window_start_ = position_;
+            if (window_.size() < window_rows) end_ = position_ + window_.size();
+            return S_OK;
+        });
+        if (FAILED(h)) return h;
+    }
+    if (in_window()) row = &window_[position_ - window_start_];
+    return S_OK;
+}
+
 HRESULT RecordsetObject::get_EOF(VARIANT_BOOL* eof) {
     if (!eof) return E_POINTER;
     if (HRESULT h = require_open("EOF"); FAILED(h)) return h;
-    *eof = at_eof() ? VARIANT_TRUE : VARIANT_FALSE;
+    const Row* row;
+    if (HRESULT h = current_row(row); FAILED(h)) return h;
+    *eof = row ? VARIANT_FALSE : VARIANT_TRUE;
     return S_OK;
 }
 
 HRESULT RecordsetObject::get_RecordCount(LONG* count) {
     if (!count) return E_POINTER;
     if (HRESULT h = require_open("RecordCount"); FAILED(h)) return h;
-    if (count_ > std::numeric_limits<LONG>::max())
+    std::int64_t n = 0;
+    HRESULT h = guarded(source, [&] {
+        try {
+            n = rows_->count();
+        } catch (const db::Error& e) {
+            return describe_failure(e, conn_->database()->backend(), source);
+        }
+        return S_OK;
+    });
+    if (FAILED(h)) return h;
+    if (n > std::numeric_limits<LONG>::max())
         return fail(E_ADO_ARGUMENT, source, "the row count exceeds 2147483647");
-    *count = static_cast<LONG>(count_);
+    *count = static_cast<LONG>(n);
     return S_OK;
 }
 
@@ -221,7 +256,9 @@ HRESULT RecordsetObject::put_PageSize(LONG size) {
 HRESULT RecordsetObject::get_AbsolutePage(LONG* page) {
     if (!page) return E_POINTER;
     if (HRESULT h = require_open("AbsolutePage"); FAILED(h)) return h;
-    *page = at_eof() ? adPosEOF : static_cast<LONG>(position_ / page_size_ + 1);
+    const Row* row;
+    if (HRESULT h = current_row(row); FAILED(h)) return h;
+    *page = row ? static_cast<LONG>(position_ / page_size_ + 1) : adPosEOF;
     return S_OK;
 }
 
@@ -229,7 +266,7 @@ HRESULT RecordsetObject::put_AbsolutePage(LONG page) {
     if (HRESULT h = require_open("AbsolutePage"); FAILED(h)) return h;
     if (page < 1) return fail(E_ADO_ARGUMENT, source, "the page number must be 1 or more");
     // A page beyond the last leaves the recordset at EOF.
-    position_ = std::min<std::int64_t>(std::int64_t{page - 1} * page_size_, count_);
+    position_ = std::int64_t{page - 1} * page_size_;
     return S_OK;
 }
 
@@ -243,7 +280,9 @@ HRESULT RecordsetObject::get_Fields(Fields** fields) {
 
 HRESULT RecordsetObject::MoveNext() {
     if (HRESULT h = require_open("MoveNext"); FAILED(h)) return h;
-    if (at_eof()) return fail(E_ADO_NO_CURRENT_ROW, source, "MoveNext past the last row");
+    const Row* row;
+    if (HRESULT h = current_row(row); FAILED(h)) return h;
+    if (!row) return fail(E_ADO_NO_CURRENT_ROW, source, "MoveNext past the last row");
     ++position_;
     return S_OK;
 }
@@ -254,7 +293,7 @@ HRESULT RecordsetObject::Close() {
     window_.clear();
     if (conn_) conn_->detach(this);
     conn_.reset();
-    count_ = position_ = 0;
+    position_ = 0;
     return S_OK;
 }
 
@@ -297,25 +336,10 @@ HRESULT RecordsetObject::column_value(LONG index, VARIANT* value) {
     if (HRESULT h = require_open("Field.Value"); FAILED(h)) return h;
     if (index < 0 || static_cast<std::size_t>(index) >= rows_->columns().size())
         return fail(E_ADO_ARGUMENT, source, "no field " + std::to_string(index));
-    if (at_eof()) return fail(E_ADO_NO_CURRENT_ROW, source, "there is no current row (EOF)");
-    bool in_window = position_ >= window_start_ &&
-                     position_ < window_start_ + static_cast<std::int64_t>(window_.size());
-    if (!in_window) {
-        HRESULT h = guarded(source, [&] {
-            try {
-                rows_->fetch(position_, window_rows, window_);
-            } catch (const db::Error& e) {
-                return describe_failure(e, conn_->database()->backend(), source);
-            }
-            window_start_ = position_;
-            return S_OK;
-        });
-        if (FAILED(h)) return h;
-        if (window_.empty())
-            return fail(E_ADO_NO_CURRENT_ROW, source, "the row is no longer in the database");
-    }
-    const Row& row = window_[position_ - window_start_];
-    *value = to_variant(row[index]);
+    const Row* row;
+    if (HRESULT h = current_row(row); FAILED(h)) return h;
+    if (!row) return fail(E_ADO_NO_CURRENT_ROW, source, "there is no current row (EOF)");
+    *value = to_variant((*row)[index]);
     return S_OK;
 }
 

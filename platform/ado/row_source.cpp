@@ -25,22 +25,20 @@ class SqliteRows final : public RowSource {
         reopen();
         for (std::size_t i = 0; i < cursor_->column_count(); ++i)
             columns_.push_back(cursor_->column_name(i));
-        // Step once first: the read snapshot starts with the first step, and the count below
-        // runs inside it because this statement stays open.
-        advance();
-        auto n = conn_.query("SELECT COUNT(*) FROM (" + bare_statement(sql_) + ") AS counted");
-        count_ = n->next() && n->value(0).is_integer() ? n->value(0).as_integer() : 0;
     }
 
-    std::int64_t count() const override { return count_; }
+    std::int64_t count() override {
+        if (count_ < 0) {
+            auto n = conn_.query("SELECT COUNT(*) FROM (" + bare_statement(sql_) + ") AS counted");
+            count_ = n->next() && n->value(0).is_integer() ? n->value(0).as_integer() : 0;
+        }
+        return count_;
+    }
     const std::vector<std::string>& columns() const override { return columns_; }
 
     void fetch(std::int64_t start, std::size_t n, std::vector<Row>& out) override {
         out.clear();
-        if (start < position_) {
-            reopen();
-            advance();
-        }
+        if (start < position_) reopen();
         while (has_row_ && position_ < start) advance();
         while (has_row_ && out.size() < n) {
             out.push_back(read_row(*cursor_));
@@ -64,8 +62,8 @@ class SqliteRows final : public RowSource {
     std::string sql_;
     std::unique_ptr<db::Cursor> cursor_;
     std::vector<std::string> columns_;
-    std::int64_t count_ = 0;
-    std::int64_t position_ = -1;  // the row the cursor stands on
+    std::int64_t count_ = -1;     // not counted yet
+    std::int64_t position_ = -1;  // the row the cursor stands on (-1: before the first)
     bool has_row_ = false;
 };
 
@@ -76,8 +74,6 @@ class PostgresRows final : public RowSource {
         name_ = "tarvo_static_" + std::to_string(++counter);
         conn_.execute("DECLARE " + name_ + " SCROLL CURSOR WITH HOLD FOR " + bare_statement(sql));
         try {
-            count_ = conn_.execute("MOVE FORWARD ALL IN " + name_);
-            conn_.execute("MOVE ABSOLUTE 0 IN " + name_);
             auto header = conn_.query("FETCH RELATIVE 0 FROM " + name_);
             for (std::size_t i = 0; i < header->column_count(); ++i)
                 columns_.push_back(header->column_name(i));
@@ -96,12 +92,18 @@ class PostgresRows final : public RowSource {
         }
     }
 
-    std::int64_t count() const override { return count_; }
+    std::int64_t count() override {
+        if (count_ < 0) {
+            conn_.execute("MOVE ABSOLUTE 0 IN " + name_);
+            count_ = conn_.execute("MOVE FORWARD ALL IN " + name_);
+        }
+        return count_;
+    }
     const std::vector<std::string>& columns() const override { return columns_; }
 
     void fetch(std::int64_t start, std::size_t n, std::vector<Row>& out) override {
         out.clear();
-        if (start >= count_ || n == 0) return;
+        if ((count_ >= 0 && start >= count_) || n == 0) return;
         conn_.execute("MOVE ABSOLUTE " + std::to_string(start) + " IN " + name_);
         auto rows = conn_.query("FETCH FORWARD " + std::to_string(n) + " FROM " + name_);
         while (rows->next()) out.push_back(read_row(*rows));
@@ -111,7 +113,7 @@ class PostgresRows final : public RowSource {
     db::Connection& conn_;
     std::string name_;
     std::vector<std::string> columns_;
-    std::int64_t count_ = 0;
+    std::int64_t count_ = -1;  // not counted yet
 };
 
 }  // namespace

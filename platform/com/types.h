@@ -81,8 +81,8 @@ struct GUID {
     std::uint8_t Data4[8] = {};
 
     constexpr GUID() = default;
-    // Parses "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX" (braces optional). A malformed text is
-    // a compile error in a constant expression and yields the null GUID at run time.
+    // Parses "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX" (braces optional); a malformed text
+    // gives the null GUID.
     constexpr explicit GUID(std::string_view text) {
         if (!parse(text, *this)) *this = GUID();
     }
@@ -92,7 +92,7 @@ struct GUID {
         if (t.size() != 36 || t[8] != '-' || t[13] != '-' || t[18] != '-' || t[23] != '-')
             return false;
         std::uint8_t bytes[16] = {};
-        int n = 0;
+        int n = 0;  // hex digits read
         for (std::size_t i = 0; i < t.size(); ++i) {
             if (i == 8 || i == 13 || i == 18 || i == 23) continue;
             int digit = hex(t[i]);
@@ -100,8 +100,6 @@ struct GUID {
             bytes[n / 2] = static_cast<std::uint8_t>(bytes[n / 2] * 16 + digit);
             ++n;
         }
-        n /= 2;
-        if (n != 16) return false;
         out.Data1 = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
                     (std::uint32_t{bytes[2]} << 8) | bytes[3];
         out.Data2 = static_cast<std::uint16_t>((bytes[4] << 8) | bytes[5]);

@@ -62,6 +62,9 @@ TEST(Statement, ApostrophesInQuotedValuesAreDoubled) {
     Statement s;
     s.text(u"values ('").quoted(u"Name", *txt("O'Brien'); drop table HR_Dept; --")).text(u"')");
     EXPECT_EQ(s.str(), u"values ('O''Brien''); drop table HR_Dept; --')");
+    const char16_t zero[] = {u'a', 0, u'b'};
+    Variant cut = Variant::adopt(var_text(std::u16string_view(zero, 3)));
+    EXPECT_EQ(failure_of([&] { Statement().quoted(u"Name", *cut); }).code, TARVO_E_CONVERSION);
 }
 
 TEST(Statement, EmptyBareValuesBecomeNullEvenSideBySide) {
