@@ -30,7 +30,7 @@ class StaticCursor {
     void close();
 
   private:
-    com::Ptr<ado::Field> field(long position);
+    ado::Field* field(long position);
     com::Ptr<ado::_Recordset> rs_;
     // Field objects follow the current row, so each column's is fetched once.
     std::vector<com::Ptr<ado::Field>> fields_;
