@@ -1,6 +1,7 @@
 #include "component/reads.h"
 
 #include <string>
+#include <vector>
 
 #include "platform/ado/ado.h"
 #include "platform/com/bstr.h"
@@ -9,14 +10,20 @@ namespace tarvo {
 
 using namespace com;
 
+namespace {
+
+// Row 0: the column names.
 void write_header(StaticCursor& cursor, long columns, ResultArray& out) {
     for (long c = 0; c < columns; ++c)
         out.put(0, c, var_text(std::u16string_view(cursor.field_name(c))));
 }
 
+// The cursor's current row as row `row`.
 void write_row(StaticCursor& cursor, long columns, std::size_t row, ResultArray& out) {
     for (long c = 0; c < columns; ++c) out.put(row, c, cursor.field_value(c).release());
 }
+
+}  // namespace
 
 ResultArray full_listing(Gateway& gateway, const std::u16string& statement) {
     StaticCursor cursor = gateway.open(statement);
@@ -81,16 +88,18 @@ ResultArray page(Gateway& gateway, const std::u16string& statement, PageRequest 
         cursor.close();
         return ResultArray();  // an empty table, or a page past the last
     }
-    long rows = cursor.record_count();
+    // The rows are collected first: asking for the count would read the skipped rows again.
     long columns = cursor.field_count();
-    ResultArray out(static_cast<std::size_t>(std::min(rows, request.size)), columns);
-    std::size_t k = 0;
-    for (; k < out.rows() && !cursor.eof(); ++k) {
-        write_row(cursor, columns, k, out);
+    std::vector<Variant> cells;
+    long rows = 0;
+    for (; rows < request.size && !cursor.eof(); ++rows) {
+        for (long c = 0; c < columns; ++c) cells.push_back(cursor.field_value(c));
         cursor.move_next();
     }
-    out.keep_rows(k);
     cursor.close();
+    ResultArray out(static_cast<std::size_t>(rows), columns);
+    for (long r = 0; r < rows; ++r)
+        for (long c = 0; c < columns; ++c) out.put(r, c, cells[r * columns + c].release());
     return out;
 }
 

@@ -25,9 +25,4 @@ PageRequest page_request(const com::VARIANT& size, const com::VARIANT& number);
 // Only that page is asked for: the statement is sent with LIMIT and OFFSET.
 ResultArray page(Gateway& gateway, const std::u16string& statement, PageRequest request);
 
-// Writes the column names of `cursor` into row 0 of `out`.
-void write_header(StaticCursor& cursor, long columns, ResultArray& out);
-// Writes the current row of `cursor` into row `row` of `out`.
-void write_row(StaticCursor& cursor, long columns, std::size_t row, ResultArray& out);
-
 }  // namespace tarvo
