@@ -28,7 +28,6 @@ Rows read_all(Gateway& gateway, const std::u16string& statement) {
     long columns = cursor.field_count();
     Rows out;
     for (long c = 0; c < columns; ++c) out.names.push_back(cursor.field_name(c));
-    out.rows.reserve(static_cast<std::size_t>(cursor.record_count()));
     while (!cursor.eof()) {
         Row row;
         row.reserve(columns);
