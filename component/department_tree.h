@@ -5,11 +5,9 @@
 //
 // The direct children come from the level statement itself ("... where DeptParentID IS
 // NULL" or "... where DeptParentID=n "); when there are any, the deeper levels come from
-// one read of the whole table ("Select * from HR_Dept") grouped by DeptParentID. Siblings
-// keep the order in which the database returns the rows: a read of one parent's children,
-// by index or by scan, returns them in the table's storage order on both databases, and so
-// does the whole-table read, so grouping it in read order gives each parent's children in
-// the order its own statement would.
+// one read of the whole table ("Select * from HR_Dept") grouped by DeptParentID in the order
+// the rows come. That is the order one statement per parent gives on SQLite (rowid order
+// either way) and on PostgreSQL until an update moves a row version (docs/component.md).
 //
 // A department reached twice (the parent links form a cycle) or a DeptID of 0 in the
 // subtree fails the call; a NULL DeptID fails with a conversion error and one outside
