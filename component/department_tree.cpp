@@ -1,6 +1,7 @@
 #include "component/department_tree.h"
 
 #include <bitset>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <unordered_map>
@@ -51,7 +52,8 @@ std::optional<std::int64_t> whole_number(const VARIANT& v) {
         case VT_UI1:
             return v.bVal;
         case VT_R8:
-            if (v.dblVal == static_cast<double>(static_cast<std::int64_t>(v.dblVal)))
+            // Only whole numbers well inside 64 bits; anything else names no department.
+            if (v.dblVal >= -9e15 && v.dblVal <= 9e15 && v.dblVal == std::trunc(v.dblVal))
                 return static_cast<std::int64_t>(v.dblVal);
             return std::nullopt;
         default:
