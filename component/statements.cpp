@@ -22,8 +22,12 @@ const NullRule message_insert_rules[] = {{u",", u",", u"null"}};
 // "=," -> "=null,"
 const NullRule message_update_rules[] = {{u"=", u",", u"null"}};
 
-bool is_empty_text(const VARIANT& v) {
-    return v.vt == com::VT_EMPTY || (v.vt == com::VT_BSTR && com::SysStringLen(v.bstrVal) == 0);
+// Empty, Null or the empty text, also behind a reference: the top-level form of the update.
+bool is_empty_or_null(const VARIANT& value) {
+    com::Variant v;
+    if (com::FAILED(com::VariantCopyInd(v.get(), &value))) return false;
+    return v->vt == com::VT_EMPTY || v->vt == com::VT_NULL ||
+           (v->vt == com::VT_BSTR && com::SysStringLen(v->bstrVal) == 0);
 }
 
 std::u16string delete_by(std::u16string_view prefix, const VARIANT& id) {
@@ -66,7 +70,7 @@ std::u16string department_update(const VARIANT& id, const VARIANT& name, const V
         .quoted(u"DeptName", name)
         .text(u"',DeptOrder=")
         .bare(u"DeptOrder", order);
-    if (is_empty_text(parent) || parent.vt == com::VT_NULL)
+    if (is_empty_or_null(parent))
         s.text(u",DeptParentID= null ,DeptMemo=' ");
     else
         s.text(u",DeptParentID= ").bare(u"DeptParentID", parent).text(u" ,DeptMemo=' ");

@@ -29,6 +29,9 @@ TEST(Statements, Department) {
         u"where DeptID=2";
     EXPECT_EQ(department_update(var_i4(2), *txt("S"), *txt(""), var_empty(), *txt("m")), top);
     EXPECT_EQ(department_update(var_i4(2), *txt("S"), var_null(), var_null(), *txt("m")), top);
+    Variant blank = txt("");
+    EXPECT_EQ(department_update(var_i4(2), *txt("S"), var_null(), var_ref(blank.get()), *txt("m")),
+              top);
     EXPECT_EQ(department_level(0), u"Select * from HR_Dept where DeptParentID IS NULL");
     EXPECT_EQ(department_level(-12), u"Select * from HR_Dept where DeptParentID=-12 ");
     EXPECT_EQ(department_page(), u"Select * from HR_Dept");
