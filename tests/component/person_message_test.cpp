@@ -160,6 +160,25 @@ TEST_P(MessageTest, UpdateDataSetsTheMessagesOwnColumnsByPosition) {
     EXPECT_EQ(rec.at(1, 1).vt, VT_NULL);
 }
 
+TEST_P(MessageTest, TheTypedInterfaceHandsOverTheArrays) {
+    Ptr<tarvo::_Message> typed;
+    ASSERT_EQ(message->QueryInterface(tarvo::IID__Message, typed.out_void()), S_OK);
+    SAFEARRAY* rows = reinterpret_cast<SAFEARRAY*>(1);
+    ASSERT_EQ(typed->GetPageData(var_i4(5), var_i4(1), &rows), S_OK);
+    EXPECT_EQ(rows, nullptr);  // the empty array
+    ASSERT_EQ(typed->GetAllData(&rows), S_OK);
+    ASSERT_NE(rows, nullptr);
+    LONG hi;
+    SafeArrayGetUBound(rows, 1, &hi);
+    EXPECT_EQ(hi, 0);  // the header row alone
+    SafeArrayGetUBound(rows, 2, &hi);
+    EXPECT_EQ(hi, 4);
+    SafeArrayDestroy(rows);
+    rows = reinterpret_cast<SAFEARRAY*>(1);
+    EXPECT_EQ(typed->GetPageData(var_i4(0), var_i4(1), &rows), static_cast<HRESULT>(0x800A0BB9));
+    EXPECT_EQ(rows, nullptr);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, MessageTest, ::testing::ValuesIn(backend_names()));
 
 }  // namespace
