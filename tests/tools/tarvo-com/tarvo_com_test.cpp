@@ -130,6 +130,16 @@ TEST_F(TarvoComTest, SingleCallsExitWithTheOutcome) {
     EXPECT_NE(unknown.out.find("\"hresult\":\"0x80020006\""), std::string::npos);
 
     // Without --connect the object has no connection.
+    // A connection that cannot be opened fails every call of the batch with its reason.
+    ToolRun no_db =
+        run({"--connect", "Provider=SQLite;Data Source=" + (dir / "no/such.db").string(),
+             "--format", "json", "--batch"},
+            "Tarvo.Person GetAllData\nTarvo.Message GetAllData\n");
+    EXPECT_EQ(no_db.status, 1);
+    ASSERT_EQ(no_db.lines().size(), 2u);
+    EXPECT_EQ(no_db.lines()[0], no_db.lines()[1]);
+    EXPECT_NE(no_db.out.find("\"hresult\":\"0x8004A001\""), std::string::npos) << no_db.out;
+
     ToolRun bare = run({"--format", "json", "Tarvo.Message", "GetAllData"});
     EXPECT_EQ(bare.status, 1);
     EXPECT_NE(bare.out.find("0x8004B001"), std::string::npos) << bare.out;
