@@ -97,14 +97,6 @@ class ClassObject : public com::DispatchObject<Interface>, public com::ISupportE
         return *value;
     }
 
-    // An operation this build does not offer yet.
-    HRESULT not_available(std::u16string_view method) {
-        std::u16string text = u"";
-        text += method;
-        text += u" is not available in this version of the component";
-        return report(Failure{com::E_NOTIMPL, text}, info_.progid, info_.iface.iid);
-    }
-
     const ClassInfo& info_;
     Gateway gateway_;
 };

@@ -1,5 +1,8 @@
 // Department: the gateway to HR_Dept.
+#include "component/department_tree.h"
 #include "component/invokers.h"
+#include "component/reads.h"
+#include "component/statements.h"
 
 namespace tarvo {
 
@@ -9,37 +12,36 @@ class Department final : public ClassObject<_Department> {
   public:
     Department() : ClassObject(department_class()) {}
 
-    HRESULT AddData(VARIANT, VARIANT, VARIANT, VARIANT, VARIANT_BOOL* result) override {
-        if (result) *result = com::VARIANT_FALSE;
-        return not_available(u"Department.AddData");
-    }
-
-    HRESULT DelData(VARIANT* ID, VARIANT_BOOL* result) override {
+    HRESULT AddData(VARIANT DeptName, VARIANT DeptOrder, VARIANT DeptParentID, VARIANT DeptMemo,
+                    VARIANT_BOOL* result) override {
         return write(result, [&] {
-            Statement s;
-            s.text(u"Delete from HR_Dept where DeptID=").bare(u"ID", required(ID, u"ID"));
-            gateway_.execute(s.str());
+            gateway_.execute(department_insert(DeptName, DeptOrder, DeptParentID, DeptMemo));
         });
     }
 
-    HRESULT UpdateData(VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT_BOOL* result) override {
-        if (result) *result = com::VARIANT_FALSE;
-        return not_available(u"Department.UpdateData");
+    HRESULT DelData(VARIANT* ID, VARIANT_BOOL* result) override {
+        return write(result, [&] { gateway_.execute(department_delete(required(ID, u"ID"))); });
     }
 
-    HRESULT GetAllData(SHORT, SAFEARRAY** result) override {
-        if (result) *result = nullptr;
-        return not_available(u"Department.GetAllData");
+    HRESULT UpdateData(VARIANT ID, VARIANT DeptName, VARIANT DeptOrder, VARIANT DeptParentID,
+                       VARIANT DeptMomo, VARIANT_BOOL* result) override {
+        return write(result, [&] {
+            gateway_.execute(department_update(ID, DeptName, DeptOrder, DeptParentID, DeptMomo));
+        });
     }
 
-    HRESULT GetPageData(VARIANT, VARIANT, SAFEARRAY** result) override {
-        if (result) *result = nullptr;
-        return not_available(u"Department.GetPageData");
+    HRESULT GetAllData(SHORT ParentID, SAFEARRAY** result) override {
+        return read(result, [&] { return department_tree(gateway_, ParentID); });
     }
 
-    HRESULT GetData(SHORT, SAFEARRAY** result) override {
-        if (result) *result = nullptr;
-        return not_available(u"Department.GetData");
+    HRESULT GetPageData(VARIANT nPageSize, VARIANT nPage, SAFEARRAY** result) override {
+        return read(result, [&] {
+            return page(gateway_, department_page(), page_request(nPageSize, nPage));
+        });
+    }
+
+    HRESULT GetData(SHORT ID, SAFEARRAY** result) override {
+        return read(result, [&] { return single_record(gateway_, department_record(ID)); });
     }
 
   protected:

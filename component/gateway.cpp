@@ -65,12 +65,16 @@ long StaticCursor::field_count() {
     return n;
 }
 
-Ptr<ado::Field> StaticCursor::field(long position) {
+ado::Field* StaticCursor::field(long position) {
+    if (position >= 0 && static_cast<std::size_t>(position) < fields_.size() && fields_[position])
+        return fields_[position].get();
     Ptr<ado::Fields> fields;
     check(rs_->get_Fields(fields.out()), "Recordset.Fields");
     Ptr<ado::Field> f;
     check(fields->get_Item(var_i4(static_cast<LONG>(position)), f.out()), "Fields.Item");
-    return f;
+    if (fields_.size() <= static_cast<std::size_t>(position)) fields_.resize(position + 1);
+    fields_[position] = std::move(f);
+    return fields_[position].get();
 }
 
 std::u16string StaticCursor::field_name(long position) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "component/failure.h"
 #include "platform/ado/ado.h"
@@ -29,8 +30,10 @@ class StaticCursor {
     void close();
 
   private:
-    com::Ptr<ado::Field> field(long position);
+    ado::Field* field(long position);
     com::Ptr<ado::_Recordset> rs_;
+    // Field objects follow the current row, so each column's is fetched once.
+    std::vector<com::Ptr<ado::Field>> fields_;
     bool closed_ = false;
 };
 

@@ -1,5 +1,7 @@
 // Message: the gateway to DATA_Msg.
 #include "component/invokers.h"
+#include "component/reads.h"
+#include "component/statements.h"
 
 namespace tarvo {
 
@@ -9,37 +11,37 @@ class Message final : public ClassObject<_Message> {
   public:
     Message() : ClassObject(message_class()) {}
 
-    HRESULT AddData(VARIANT, VARIANT, VARIANT, VARIANT, VARIANT_BOOL* result) override {
-        if (result) *result = com::VARIANT_FALSE;
-        return not_available(u"Message.AddData");
-    }
-
-    HRESULT DelData(VARIANT* ID, VARIANT_BOOL* result) override {
+    HRESULT AddData(VARIANT PersonID, VARIANT MsgContent, VARIANT MsgFromPersonID, VARIANT MsgTitle,
+                    VARIANT_BOOL* result) override {
         return write(result, [&] {
-            Statement s;
-            s.text(u"Delete from DATA_Msg where MsgID=").bare(u"ID", required(ID, u"ID"));
-            gateway_.execute(s.str());
+            gateway_.execute(message_insert(PersonID, MsgContent, MsgFromPersonID, MsgTitle));
         });
     }
 
-    HRESULT UpdateData(VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT_BOOL* result) override {
-        if (result) *result = com::VARIANT_FALSE;
-        return not_available(u"Message.UpdateData");
+    HRESULT DelData(VARIANT* ID, VARIANT_BOOL* result) override {
+        return write(result, [&] { gateway_.execute(message_delete(required(ID, u"ID"))); });
+    }
+
+    // The parameters keep the names of the interface; by position they are the message's
+    // PersonID, MsgContent, MsgFromPersonID and MsgTitle, as in AddData.
+    HRESULT UpdateData(VARIANT ID, VARIANT DeptName, VARIANT DeptOrder, VARIANT DeptParentID,
+                       VARIANT DeptMomo, VARIANT_BOOL* result) override {
+        return write(result, [&] {
+            gateway_.execute(message_update(ID, DeptName, DeptOrder, DeptParentID, DeptMomo));
+        });
     }
 
     HRESULT GetAllData(SAFEARRAY** result) override {
-        if (result) *result = nullptr;
-        return not_available(u"Message.GetAllData");
+        return read(result, [&] { return full_listing(gateway_, message_listing()); });
     }
 
-    HRESULT GetPageData(VARIANT, VARIANT, SAFEARRAY** result) override {
-        if (result) *result = nullptr;
-        return not_available(u"Message.GetPageData");
+    HRESULT GetPageData(VARIANT nPageSize, VARIANT nPage, SAFEARRAY** result) override {
+        return read(result,
+                    [&] { return page(gateway_, message_page(), page_request(nPageSize, nPage)); });
     }
 
-    HRESULT GetData(SHORT, SAFEARRAY** result) override {
-        if (result) *result = nullptr;
-        return not_available(u"Message.GetData");
+    HRESULT GetData(SHORT ID, SAFEARRAY** result) override {
+        return read(result, [&] { return single_record(gateway_, message_record(ID)); });
     }
 
   protected:

@@ -1,5 +1,7 @@
 // Person: the gateway to HR_Person.
 #include "component/invokers.h"
+#include "component/reads.h"
+#include "component/statements.h"
 
 namespace tarvo {
 
@@ -9,45 +11,51 @@ class Person final : public ClassObject<_Person> {
   public:
     Person() : ClassObject(person_class()) {}
 
-    HRESULT AddData(VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT,
-                    VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT_BOOL* result) override {
-        if (result) *result = com::VARIANT_FALSE;
-        return not_available(u"Person.AddData");
+    HRESULT AddData(VARIANT DeptID, VARIANT PersonName, VARIANT PersonSex, VARIANT PersonBirthday,
+                    VARIANT PersonDuty, VARIANT PersonAddr, VARIANT PersonPhone,
+                    VARIANT PersonEmail, VARIANT PersonWeb, VARIANT PersonPhoto, VARIANT PersonMomo,
+                    VARIANT PersonType, VARIANT PersonAccount, VARIANT PersonPwd,
+                    VARIANT_BOOL* result) override {
+        const VARIANT values[] = {DeptID,        PersonName,  PersonSex,   PersonBirthday,
+                                  PersonDuty,    PersonAddr,  PersonPhone, PersonEmail,
+                                  PersonWeb,     PersonPhoto, PersonMomo,  PersonType,
+                                  PersonAccount, PersonPwd};
+        return write(result, [&] { gateway_.execute(person_insert(values)); });
     }
 
     HRESULT DelData(VARIANT* ID, VARIANT_BOOL* result) override {
-        return write(result, [&] {
-            Statement s;
-            s.text(u"Delete from HR_Person where PersonID=").bare(u"ID", required(ID, u"ID"));
-            gateway_.execute(s.str());
-        });
+        return write(result, [&] { gateway_.execute(person_delete(required(ID, u"ID"))); });
     }
 
-    HRESULT UpdateData(VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT,
-                       VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT, VARIANT,
-                       VARIANT_BOOL* result) override {
-        if (result) *result = com::VARIANT_FALSE;
-        return not_available(u"Person.UpdateData");
+    HRESULT UpdateData(VARIANT ID, VARIANT DeptID, VARIANT PersonName, VARIANT PersonSex,
+                       VARIANT PersonBirthday, VARIANT PersonDuty, VARIANT PersonAddr,
+                       VARIANT PersonPhone, VARIANT PersonEmail, VARIANT PersonWeb,
+                       VARIANT PersonPhoto, VARIANT PersonMomo, VARIANT PersonType,
+                       VARIANT PersonAccount, VARIANT PersonPwd, VARIANT_BOOL* result) override {
+        const VARIANT values[] = {DeptID,        PersonName,  PersonSex,   PersonBirthday,
+                                  PersonDuty,    PersonAddr,  PersonPhone, PersonEmail,
+                                  PersonWeb,     PersonPhoto, PersonMomo,  PersonType,
+                                  PersonAccount, PersonPwd};
+        return write(result, [&] { gateway_.execute(person_update(ID, values)); });
     }
 
     HRESULT GetAllData(SAFEARRAY** result) override {
-        if (result) *result = nullptr;
-        return not_available(u"Person.GetAllData");
+        return read(result, [&] { return full_listing(gateway_, person_listing()); });
     }
 
-    HRESULT GetPageData(VARIANT, VARIANT, SAFEARRAY** result) override {
-        if (result) *result = nullptr;
-        return not_available(u"Person.GetPageData");
+    HRESULT GetPageData(VARIANT nPageSize, VARIANT nPage, SAFEARRAY** result) override {
+        return read(result,
+                    [&] { return page(gateway_, person_page(), page_request(nPageSize, nPage)); });
     }
 
-    HRESULT GetData(SHORT, SAFEARRAY** result) override {
-        if (result) *result = nullptr;
-        return not_available(u"Person.GetData");
+    HRESULT GetData(SHORT ID, SAFEARRAY** result) override {
+        return read(result, [&] { return single_record(gateway_, person_record(ID)); });
     }
 
-    HRESULT GetDeptData(VARIANT*, SAFEARRAY** result) override {
-        if (result) *result = nullptr;
-        return not_available(u"Person.GetDeptData");
+    HRESULT GetDeptData(VARIANT* DeptID, SAFEARRAY** result) override {
+        return read(result, [&] {
+            return full_listing(gateway_, person_of_department(required(DeptID, u"DeptID")));
+        });
     }
 
   protected:

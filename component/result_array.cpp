@@ -1,59 +1,85 @@
 #include "component/result_array.h"
 
+#include <cstring>
 #include <string>
+#include <utility>
 
 #include "component/failure.h"
 
 namespace tarvo {
 
-ResultArray::ResultArray(std::size_t rows, std::size_t columns)
-    : dimensioned_(true), rows_(rows), columns_(columns), cells_(rows * columns) {}
+namespace {
 
-std::size_t ResultArray::index(std::size_t row, std::size_t column) const {
-    if (!dimensioned_ || row >= rows_ || column >= columns_)
+com::SAFEARRAY* create(std::size_t rows, std::size_t columns) {
+    com::SAFEARRAYBOUND bounds[2] = {{static_cast<com::ULONG>(rows), 0},
+                                     {static_cast<com::ULONG>(columns), 0}};
+    com::SAFEARRAY* array = com::SafeArrayCreate(com::VT_VARIANT, 2, bounds);
+    if (!array)
+        fail(com::E_OUTOFMEMORY, "out of memory for a result of " + std::to_string(rows) +
+                                     " rows and " + std::to_string(columns) + " columns");
+    return array;
+}
+
+}  // namespace
+
+ResultArray::ResultArray(std::size_t rows, std::size_t columns)
+    : array_(create(rows, columns)), rows_(rows), columns_(columns) {}
+
+ResultArray::~ResultArray() {
+    com::SafeArrayDestroy(array_);
+}
+
+ResultArray::ResultArray(ResultArray&& other) noexcept
+    : array_(std::exchange(other.array_, nullptr)),
+      rows_(std::exchange(other.rows_, 0)),
+      columns_(std::exchange(other.columns_, 0)) {}
+
+ResultArray& ResultArray::operator=(ResultArray&& other) noexcept {
+    std::swap(array_, other.array_);
+    std::swap(rows_, other.rows_);
+    std::swap(columns_, other.columns_);
+    return *this;
+}
+
+com::VARIANT* ResultArray::cell(std::size_t row, std::size_t column) const {
+    if (!array_ || row >= rows_ || column >= columns_)
         fail(TARVO_E_INDEX, "result cell (" + std::to_string(row) + ", " + std::to_string(column) +
                                 ") is outside the array of " + std::to_string(rows_) +
                                 " rows and " + std::to_string(columns_) + " columns");
-    return row * columns_ + column;
+    return static_cast<com::VARIANT*>(array_->pvData) + row + column * rows_;
 }
 
 void ResultArray::set(std::size_t row, std::size_t column, const com::VARIANT& value) {
-    cells_[index(row, column)] = com::Variant(value);
+    com::VARIANT* target = cell(row, column);
+    com::Variant copy(value);
+    com::VariantClear(target);
+    *target = copy.release();
 }
 
 void ResultArray::put(std::size_t row, std::size_t column, com::VARIANT value) {
     com::Variant owned = com::Variant::adopt(value);
-    cells_[index(row, column)] = std::move(owned);
+    com::VARIANT* target = cell(row, column);
+    com::VariantClear(target);
+    *target = owned.release();
 }
 
 const com::VARIANT& ResultArray::at(std::size_t row, std::size_t column) const {
-    return *cells_[index(row, column)];
+    return *cell(row, column);
 }
 
 void ResultArray::keep_rows(std::size_t rows) {
-    if (rows > rows_) index(rows - 1, 0);  // fails with the range in the description
-    rows_ = rows;
-    cells_.resize(rows * columns_);
+    if (rows > rows_) cell(rows - 1, 0);  // fails with the range in the description
+    if (rows == rows_) return;
+    // Rows are not contiguous: move the kept cells into an array of the new shape.
+    ResultArray kept(rows, columns_);
+    for (std::size_t c = 0; c < columns_; ++c)
+        for (std::size_t r = 0; r < rows; ++r) std::swap(*kept.cell(r, c), *cell(r, c));
+    *this = std::move(kept);
 }
 
 com::SAFEARRAY* ResultArray::release() {
-    if (!dimensioned_) return nullptr;
-    com::SAFEARRAYBOUND bounds[2] = {{static_cast<com::ULONG>(rows_), 0},
-                                     {static_cast<com::ULONG>(columns_), 0}};
-    com::SAFEARRAY* array = com::SafeArrayCreate(com::VT_VARIANT, 2, bounds);
-    if (!array)
-        fail(com::E_OUTOFMEMORY,
-             "out of memory for a result of " + std::to_string(rows_) + " rows");
-    for (std::size_t r = 0; r < rows_; ++r) {
-        for (std::size_t c = 0; c < columns_; ++c) {
-            com::LONG at[2] = {static_cast<com::LONG>(r), static_cast<com::LONG>(c)};
-            void* element;
-            com::SafeArrayPtrOfIndex(array, at, &element);
-            *static_cast<com::VARIANT*>(element) = cells_[r * columns_ + c].release();
-        }
-    }
-    *this = ResultArray();
-    return array;
+    rows_ = columns_ = 0;
+    return std::exchange(array_, nullptr);
 }
 
 }  // namespace tarvo

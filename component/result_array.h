@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstddef>
-#include <vector>
 
 #include "platform/com/safearray.h"
 #include "platform/com/variant.h"
@@ -15,10 +14,13 @@ class ResultArray {
   public:
     // The empty array.
     ResultArray() = default;
+    ~ResultArray();
+    ResultArray(ResultArray&& other) noexcept;
+    ResultArray& operator=(ResultArray&& other) noexcept;
     // rows x columns cells, every cell Empty.
     ResultArray(std::size_t rows, std::size_t columns);
 
-    bool is_empty_array() const { return !dimensioned_; }
+    bool is_empty_array() const { return !array_; }
     std::size_t rows() const { return rows_; }
     std::size_t columns() const { return columns_; }
 
@@ -35,11 +37,13 @@ class ResultArray {
     com::SAFEARRAY* release();
 
   private:
-    std::size_t index(std::size_t row, std::size_t column) const;
+    com::VARIANT* cell(std::size_t row, std::size_t column) const;
 
-    bool dimensioned_ = false;
+    // The cells live in the SAFEARRAY that release() hands over, so a large result is
+    // never copied: first index the row, and, as in every SAFEARRAY, the first index
+    // varies fastest in memory.
+    com::SAFEARRAY* array_ = nullptr;
     std::size_t rows_ = 0, columns_ = 0;
-    std::vector<com::Variant> cells_;  // row by row
 };
 
 }  // namespace tarvo

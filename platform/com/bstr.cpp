@@ -50,10 +50,6 @@ BSTR make_bstr(std::u16string_view text) {
     return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
 }
 
-BSTR make_bstr(std::string_view utf8) {
-    return make_bstr(std::u16string_view(to_utf16(utf8)));
-}
-
 namespace {
 
 constexpr char32_t replacement = 0xFFFD;
@@ -103,20 +99,38 @@ void append_utf8(std::string& out, char32_t cp) {
 
 }  // namespace
 
-std::u16string to_utf16(std::string_view utf8) {
-    std::u16string out;
-    out.reserve(utf8.size());
+// Writes the UTF-16 form of `utf8` to `out`, which has room for utf8.size() units (no
+// sequence gives more units than it has bytes); returns the number of units written.
+std::size_t encode_utf16(std::string_view utf8, char16_t* out) {
+    char16_t* start = out;
     for (std::size_t i = 0; i < utf8.size();) {
         char32_t cp = decode_utf8(utf8, i);
         if (cp < 0x10000) {
-            out += static_cast<char16_t>(cp);
+            *out++ = static_cast<char16_t>(cp);
         } else {
             cp -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (cp >> 10));
-            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+            *out++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+            *out++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
         }
     }
+    return static_cast<std::size_t>(out - start);
+}
+
+std::u16string to_utf16(std::string_view utf8) {
+    std::u16string out(utf8.size(), u'\0');
+    out.resize(encode_utf16(utf8, out.data()));
     return out;
+}
+
+// Straight into the string's own block: result sets turn many texts into BSTRs.
+BSTR make_bstr(std::string_view utf8) {
+    BSTR text = SysAllocStringLen(nullptr, static_cast<UINT>(utf8.size()));
+    if (!text) return nullptr;
+    std::size_t units = encode_utf16(utf8, text);
+    text[units] = 0;
+    auto prefix = static_cast<std::uint32_t>(units * sizeof(OLECHAR));
+    std::memcpy(reinterpret_cast<char*>(text) - sizeof prefix, &prefix, sizeof prefix);
+    return text;
 }
 
 std::string to_utf8(std::u16string_view utf16) {

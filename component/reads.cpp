@@ -1,0 +1,106 @@
+#include "component/reads.h"
+
+#include <string>
+#include <vector>
+
+#include "platform/ado/ado.h"
+#include "platform/com/bstr.h"
+
+namespace tarvo {
+
+using namespace com;
+
+namespace {
+
+// Row 0: the column names.
+void write_header(StaticCursor& cursor, long columns, ResultArray& out) {
+    for (long c = 0; c < columns; ++c)
+        out.put(0, c, var_text(std::u16string_view(cursor.field_name(c))));
+}
+
+// The cursor's current row as row `row`.
+void write_row(StaticCursor& cursor, long columns, std::size_t row, ResultArray& out) {
+    for (long c = 0; c < columns; ++c) out.put(row, c, cursor.field_value(c).release());
+}
+
+}  // namespace
+
+ResultArray full_listing(Gateway& gateway, const std::u16string& statement) {
+    StaticCursor cursor = gateway.open(statement);
+    long rows = cursor.record_count();
+    long columns = cursor.field_count();
+    ResultArray out(static_cast<std::size_t>(rows) + 1, columns);
+    write_header(cursor, columns, out);
+    for (long r = 1; r <= rows && !cursor.eof(); ++r) {
+        write_row(cursor, columns, r, out);
+        cursor.move_next();
+    }
+    cursor.close();
+    return out;
+}
+
+ResultArray single_record(Gateway& gateway, const std::u16string& statement) {
+    StaticCursor cursor = gateway.open(statement);
+    long rows = cursor.record_count();
+    long columns = cursor.field_count();
+    // Rows after the first stay Empty: a key that two rows share gives three rows.
+    ResultArray out(static_cast<std::size_t>(rows) + 1, columns);
+    write_header(cursor, columns, out);
+    if (!cursor.eof()) write_row(cursor, columns, 1, out);
+    cursor.close();
+    return out;
+}
+
+namespace {
+
+long to_long(std::u16string_view param, const VARIANT& value) {
+    Variant converted;
+    HRESULT h = VariantChangeType(converted.get(), &value, 0, VT_I4);
+    if (h == DISP_E_OVERFLOW)
+        fail(TARVO_E_OVERFLOW, "Parameter " + to_utf8(param) + ": the number does not fit 32 bits");
+    if (FAILED(h))
+        fail(TARVO_E_CONVERSION,
+             "Parameter " + to_utf8(param) + ": the value cannot be converted to a 32-bit integer");
+    return converted->lVal;
+}
+
+}  // namespace
+
+PageRequest page_request(const VARIANT& size, const VARIANT& number) {
+    PageRequest r{to_long(u"nPageSize", size), to_long(u"nPage", number)};
+    if (r.size < 1)
+        fail(ado::E_ADO_ARGUMENT, "Argument out of range: the page size must be 1 or more, not " +
+                                      std::to_string(r.size));
+    if (r.number < 1)
+        fail(ado::E_ADO_ARGUMENT, "Argument out of range: the page number must be 1 or more, not " +
+                                      std::to_string(r.number));
+    return r;
+}
+
+ResultArray page(Gateway& gateway, const std::u16string& statement, PageRequest request) {
+    long long offset = static_cast<long long>(request.number - 1) * request.size;
+    std::u16string limited = statement;
+    if (!limited.ends_with(u' ')) limited += u' ';
+    limited +=
+        to_utf16("LIMIT " + std::to_string(request.size) + " OFFSET " + std::to_string(offset));
+    StaticCursor cursor = gateway.open(limited);
+    if (cursor.eof()) {
+        cursor.close();
+        return ResultArray();  // an empty table, or a page past the last
+    }
+    // The rows are collected first: asking for the count would read the skipped rows again.
+    long columns = cursor.field_count();
+    std::vector<Variant> cells;
+    long rows = 0;
+    for (; rows < request.size && !cursor.eof(); ++rows) {
+        for (long c = 0; c < columns; ++c) cells.push_back(cursor.field_value(c));
+        cursor.move_next();
+    }
+    cursor.close();
+    ResultArray out(static_cast<std::size_t>(rows), columns);
+    for (long r = 0; r < rows; ++r)
+        for (long c = 0; c < columns; ++c) out.put(r, c, cells[r * columns + c].release());
+    return out;
+}
+
+}  // namespace tarvo
