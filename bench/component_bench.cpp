@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/support/demo_db.h"
 #include "bench/support/ratio.h"
 #include "component/interfaces.h"
 #include "component/reads.h"
@@ -167,8 +168,7 @@ void BM_PersonListing(benchmark::State& state) {
 
 // Steps the listing's SELECT and reads every value as the database holds it.
 void BM_PersonBareSqlite(benchmark::State& state) {
-    sqlite3* h = nullptr;
-    sqlite3_open_v2(persons_db(100000).c_str(), &h, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3* h = bench_support::open_bare(persons_db(100000));
     for (auto _ : state) {
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(h, "Select * from Hr_Person ", -1, &st, nullptr);
