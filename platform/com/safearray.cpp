@@ -1,5 +1,7 @@
 #include "platform/com/safearray.h"
 
+#include <sys/mman.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -27,6 +29,25 @@ bool offset_of(const SAFEARRAY* a, const LONG* indices, std::size_t& offset) {
     return true;
 }
 
+// Element storage of a large array is mapped straight from the system: its allocation then
+// neither sorts through nor consolidates the heap's free small blocks, which a result of a
+// million cells has just filled with the text of the last result.
+constexpr std::size_t kMappedBytes = std::size_t{1} << 20;
+
+void* allocate_elements(std::size_t bytes) {
+    if (bytes < kMappedBytes) return std::calloc(1, bytes);  // zeroed: every VARIANT Empty
+    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return p == MAP_FAILED ? nullptr : p;  // mapped pages start zeroed too
+}
+
+void free_elements(void* data, std::size_t bytes) {
+    if (bytes < kMappedBytes) {
+        std::free(data);
+    } else if (data) {
+        munmap(data, bytes);
+    }
+}
+
 }  // namespace
 
 SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT dims, const SAFEARRAYBOUND* bounds) {
@@ -39,8 +60,11 @@ SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT dims, const SAFEARRAYBOUND* bounds) 
     for (UINT d = 0; d < dims; ++d) a->rgsabound[d] = bounds[d];
     std::size_t n = element_count(a);
     if (n > 0) {
-        // calloc leaves every VARIANT with vt 0, which is Empty.
-        a->pvData = std::calloc(n, a->cbElements);
+        if (n > SIZE_MAX / a->cbElements) {  // bounds too large to address
+            std::free(a);
+            return nullptr;
+        }
+        a->pvData = allocate_elements(n * a->cbElements);
         if (!a->pvData) {
             std::free(a);
             return nullptr;
@@ -57,7 +81,7 @@ HRESULT SafeArrayDestroy(SAFEARRAY* a) {
         for (std::size_t i = 0, n = a->pvData ? element_count(a) : 0; i < n; ++i)
             VariantClear(&v[i]);
     }
-    std::free(a->pvData);
+    free_elements(a->pvData, element_count(a) * a->cbElements);
     std::free(a);
     return S_OK;
 }

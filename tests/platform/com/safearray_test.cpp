@@ -85,6 +85,26 @@ TEST(SafeArray, CopiesDeeplyAndTravelsInsideAVariant) {
     EXPECT_EQ(back->lVal, 7);
 }
 
+TEST(SafeArray, LargeArraysStartEmptyCopyAndFreeLikeSmallOnes) {
+    SAFEARRAY* a = grid(400, 300);  // 1.9 MB of cells: mapped storage
+    ASSERT_NE(a, nullptr);
+    LONG last[2] = {399, 299}, middle[2] = {200, 150};
+    Variant back;
+    ASSERT_EQ(SafeArrayGetElement(a, last, back.out()), S_OK);
+    EXPECT_EQ(back->vt, VT_EMPTY);
+    Variant text = Variant::adopt(var_text("最后一格"));
+    ASSERT_EQ(SafeArrayPutElement(a, last, text.get()), S_OK);
+    ASSERT_EQ(SafeArrayPutElement(a, middle, text.get()), S_OK);
+    SAFEARRAY* copy = nullptr;
+    ASSERT_EQ(SafeArrayCopy(a, &copy), S_OK);
+    EXPECT_EQ(SafeArrayDestroy(a), S_OK);  // frees the texts and the storage
+    ASSERT_EQ(SafeArrayGetElement(copy, last, back.out()), S_OK);
+    EXPECT_EQ(bstr_utf8(back->bstrVal), "最后一格");
+    EXPECT_EQ(SafeArrayDestroy(copy), S_OK);
+    SAFEARRAYBOUND huge[2] = {{0x80000000u, 0}, {0x80000000u, 0}};
+    EXPECT_EQ(SafeArrayCreate(VT_VARIANT, 2, huge), nullptr);  // cannot be addressed
+}
+
 TEST(SafeArray, RefusesOtherShapes) {
     SAFEARRAYBOUND b[3] = {{1, 0}, {1, 0}, {1, 0}};
     EXPECT_EQ(SafeArrayCreate(VT_VARIANT, 3, b), nullptr);
