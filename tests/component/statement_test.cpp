@@ -5,6 +5,7 @@
 #include "component/failure.h"
 #include "component/result_array.h"
 #include "component/statement.h"
+#include "component/statements.h"
 #include "component/type_library.h"
 #include "platform/com/bstr.h"
 
@@ -26,24 +27,6 @@ Failure failure_of(F&& f) {
         return failure;
     }
     return {S_OK, u""};
-}
-
-const NullRule department_insert_rules[] = {
-    {u",", u",", u"null"}, {u",", u")", u"NUll"}, {u"(", u",", u"null"}};
-
-std::u16string department_insert(const VARIANT& name, const VARIANT& order, const VARIANT& parent,
-                                 const VARIANT& memo) {
-    Statement s;
-    s.text(u"Insert into Hr_Dept(DeptName,DeptOrder,DeptParentID,DeptMemo) values (' ")
-        .quoted(u"DeptName", name)
-        .text(u" ',")
-        .bare(u"DeptOrder", order)
-        .text(u",")
-        .bare(u"DeptParentID", parent)
-        .text(u",'")
-        .quoted(u"DeptMemo", memo)
-        .text(u"')");
-    return s.str(department_insert_rules);
 }
 
 TEST(Statement, OrdinaryValuesGiveTheTemplateLetterForLetter) {
