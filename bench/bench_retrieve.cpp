@@ -27,30 +27,12 @@ const std::string& database_path() {
         "retrieve", [](db::Connection& conn) { schema::fill_employees(conn, kRows, 0); });
 }
 
-// Steps the SELECT, reading every column as text; returns the text bytes read.
-std::size_t step_bare(sqlite3* h, const std::string& sql, std::size_t& rows) {
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(h, sql.c_str(), -1, &st, nullptr);
-    std::size_t bytes = 0;
-    rows = 0;
-    int n = sqlite3_column_count(st);
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        for (int c = 0; c < n; ++c) {
-            sqlite3_column_text(st, c);
-            bytes += sqlite3_column_bytes(st, c);
-        }
-        ++rows;
-    }
-    sqlite3_finalize(st);
-    return bytes;
-}
-
 void BM_BareSqlite(benchmark::State& state) {
     sqlite3* h = bench_support::open_bare(database_path());
     std::string sql = screens::employee_select();
     for (auto _ : state) {
         std::size_t rows = 0;
-        benchmark::DoNotOptimize(step_bare(h, sql, rows));
+        benchmark::DoNotOptimize(bench_support::step_bare(h, sql, rows));
         if (rows != kRows) state.SkipWithError("wrong row count");
     }
     sqlite3_close(h);
@@ -99,7 +81,7 @@ class TimeRecorder : public benchmark::ConsoleReporter {
 void report_memory() {
     sqlite3* h = bench_support::open_bare(database_path());
     std::size_t rows = 0;
-    std::size_t raw = step_bare(h, screens::employee_select(), rows);
+    std::size_t raw = bench_support::step_bare(h, screens::employee_select(), rows);
     sqlite3_close(h);
 
     runtime::Transaction sqlca;

@@ -46,21 +46,9 @@ struct OpenList {
 
 // Counts rows of the statement the window would build, stepping it with bare SQLite.
 int bare_search(sqlite3* h, const std::string& sql) {
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(h, sql.c_str(), -1, &st, nullptr);
-    std::size_t bytes = 0;
-    int rows = 0;
-    const int n = sqlite3_column_count(st);
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        for (int c = 0; c < n; ++c) {
-            sqlite3_column_text(st, c);
-            bytes += sqlite3_column_bytes(st, c);
-        }
-        ++rows;
-    }
-    sqlite3_finalize(st);
-    benchmark::DoNotOptimize(bytes);
-    return rows;
+    std::size_t rows = 0;
+    benchmark::DoNotOptimize(bench_support::step_bare(h, sql, rows));
+    return static_cast<int>(rows);
 }
 
 std::string statement(const std::string& id, const std::string& name) {

@@ -42,20 +42,9 @@ void BM_PlatformDb(benchmark::State& state) {
 void BM_BareSqlite(benchmark::State& state) {
     sqlite3* h = bench_support::open_bare(database_path());
     for (auto _ : state) {
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(h, kSelect, -1, &st, nullptr);
-        std::size_t bytes = 0, rows = 0;
-        int n = sqlite3_column_count(st);
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            for (int c = 0; c < n; ++c) {
-                sqlite3_column_text(st, c);
-                bytes += sqlite3_column_bytes(st, c);
-            }
-            ++rows;
-        }
-        sqlite3_finalize(st);
+        std::size_t rows = 0;
+        benchmark::DoNotOptimize(bench_support::step_bare(h, kSelect, rows));
         if (rows != kRows) state.SkipWithError("wrong row count");
-        benchmark::DoNotOptimize(bytes);
     }
     sqlite3_close(h);
 }

@@ -44,4 +44,23 @@ inline sqlite3* open_bare(const std::string& path) {
     return h;
 }
 
+// The raw baseline: steps `sql`, reading every column as text. Returns the text bytes read
+// and sets `rows` to the number of rows stepped.
+inline std::size_t step_bare(sqlite3* h, const std::string& sql, std::size_t& rows) {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(h, sql.c_str(), -1, &st, nullptr);
+    std::size_t bytes = 0;
+    rows = 0;
+    const int n = sqlite3_column_count(st);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        for (int c = 0; c < n; ++c) {
+            sqlite3_column_text(st, c);
+            bytes += sqlite3_column_bytes(st, c);
+        }
+        ++rows;
+    }
+    sqlite3_finalize(st);
+    return bytes;
+}
+
 }  // namespace bench_support
