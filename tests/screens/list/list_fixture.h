@@ -10,11 +10,13 @@
 #include <vector>
 
 #include "platform/runtime/application.h"
+#include "platform/runtime/datawindow_control.h"
 #include "platform/runtime/scripted_interaction.h"
+#include "platform/runtime/user_input.h"
 #include "schema/schema.h"
 #include "screens/host/host.h"
-#include "screens/list/register.h"
-#include "screens/list/w_employee.h"
+#include "screens/host/w_mysheet.h"
+#include "tests/screens/support/screens.h"
 #include "tests/support/test_db.h"
 
 namespace list_test {
@@ -44,8 +46,8 @@ class ListTest : public ::testing::TestWithParam<std::string> {
         h.gs_username = "admin";
         ASSERT_EQ(h.sqlca.connect(database.url()), 0) << h.sqlca.sqlerrtext();
         h.register_classes();
-        screens::register_list_windows(app, h);
-        w = dynamic_cast<screens::w_employee*>(
+        library = testing_support::load_screens(h);
+        w = dynamic_cast<host::w_mysheet*>(
             app.open_sheet("w_employee", h.w_main(), std::nullopt, 0, 0));
         ASSERT_NE(w, nullptr);
     }
@@ -58,13 +60,28 @@ class ListTest : public ::testing::TestWithParam<std::string> {
     runtime::CommandButton& button(const char* name) {
         return w->control_as<runtime::CommandButton>(name);
     }
-    runtime::DataWindowControl& grid() { return w->dw_1(); }
+    runtime::DataWindowControl& grid() { return w->control_as<runtime::DataWindowControl>("dw_1"); }
+    runtime::SingleLineEdit& edit(const char* name) {
+        return w->control_as<runtime::SingleLineEdit>(name);
+    }
+    // The window's counters and saved SELECT.
+    int li_currow() const { return std::stoi(w->instance_variable("li_currow").value()); }
+    int li_rowcount() const { return std::stoi(w->instance_variable("li_rowcount").value()); }
+    std::string ls_sql() const { return w->instance_variable("ls_sql").value(); }
+
+    // What the user does with the mouse.
+    void press(const char* name) { runtime::user::press(button(name)); }
+    void click_row(int row, const char* object) { runtime::user::click(grid(), row, object); }
+    void double_click_row(int row, const char* object) {
+        if (runtime::user::click(grid(), row, object) == runtime::InputResult::done)
+            runtime::user::double_click(grid(), row, object);
+    }
 
     // Types into both boxes and presses the query button.
     void search(const std::string& id, const std::string& name) {
-        w->sle_id().type(id);
-        w->sle_name().type(name);
-        button("cb_1").press();
+        runtime::user::type(edit("sle_id"), id);
+        runtime::user::type(edit("sle_name"), name);
+        runtime::user::press(button("cb_1"));
     }
 
     std::vector<std::string> numbers() {
@@ -102,7 +119,8 @@ class ListTest : public ::testing::TestWithParam<std::string> {
     runtime::Files files{dir / "drive_c"};
     runtime::Application app{ui, files};
     host::Host h{app};
-    screens::w_employee* w = nullptr;
+    std::unique_ptr<host::ScreenLibrary> library;
+    host::w_mysheet* w = nullptr;
 };
 
 }  // namespace list_test

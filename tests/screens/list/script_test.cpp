@@ -28,7 +28,7 @@ class ListScript : public ::testing::TestWithParam<std::string> {
         h.gs_username = "admin";
         ASSERT_EQ(h.sqlca.connect(database.url()), 0) << h.sqlca.sqlerrtext();
         h.register_classes();
-        screens::register_list_windows(app, h);
+        library = testing_support::load_screens(h);
         driver.set_database(other.get());
         driver.set_opener([this](std::string_view name, std::optional<std::string> parm) {
             return app.open_sheet(name, h.w_main(), std::move(parm), 0, 0);
@@ -42,6 +42,7 @@ class ListScript : public ::testing::TestWithParam<std::string> {
     runtime::Files files{dir / "drive_c"};
     runtime::Application app{ui, files};
     host::Host h{app};
+    std::unique_ptr<host::ScreenLibrary> library;
     std::ostringstream out;
     runtime::ScriptDriver driver{app, ui, out};
 };
