@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/runtime/control.h"
@@ -41,6 +42,9 @@ class uo_xpbutton : public runtime::CommandButton {
     void set_fontcolor(std::int64_t v) { assign(fontcolor_, v, "fontcolor"); }
     void set_fontcolorover(std::int64_t v) { assign(fontcolorover_, v, "fontcolorover"); }
     void set_fontcolordown(std::int64_t v) { assign(fontcolordown_, v, "fontcolordown"); }
+
+    // normalpicname, backcolor, ... by name: what a presentation reads to draw the button.
+    std::optional<std::string> property(std::string_view name) const override;
 
     // The caption as shown: the text without the '&' that marks the access key.
     std::string caption() const;
