@@ -56,7 +56,8 @@ Desktop::~Desktop() = default;
 
 int Desktop::fail(const std::string& message) {
     std::fprintf(stderr, "tarvo: %s\n", message.c_str());
-    if (!options_.headless)
+    // Somebody looking at the screen sees it too (offscreen, nobody would).
+    if (!options_.headless && QGuiApplication::platformName() != "offscreen")
         QMessageBox::critical(nullptr, "员工管理系统", QString::fromStdString(message));
     return 2;
 }
@@ -102,19 +103,29 @@ bool Desktop::load_screens() {
 }
 
 int Desktop::run() {
-    if (!connect_database() || !load_screens()) return 2;
-    presentation_ = std::make_unique<ui::Presentation>(app_);
-    dialogs_.set_presentation(presentation_.get());
-    return options_.headless ? run_script() : run_windows();
+    if (!start()) return 2;
+    return options_.headless ? run_script() : QApplication::exec();
 }
 
-int Desktop::run_windows() {
-    if (!app_.has_class(options_.open))
-        return fail("屏幕库 " + screens_->path().string() + " 中没有窗口 " + options_.open);
+bool Desktop::start() {
+    if (!connect_database() || !load_screens()) return false;
+    presentation_ = std::make_unique<ui::Presentation>(app_);
+    dialogs_.set_presentation(presentation_.get());
+    // Headless, the script opens the windows it works on.
+    return options_.headless || open_windows();
+}
+
+bool Desktop::open_windows() {
+    if (!app_.has_class(options_.open)) {
+        fail("屏幕库 " + screens_->path().string() + " 中没有窗口 " + options_.open);
+        return false;
+    }
     host_.w_main();
-    if (!host_.open_sheet(options_.open, std::nullopt))
-        return fail("窗口 " + options_.open + " 无法打开");
-    return QApplication::exec();
+    if (!host_.open_sheet(options_.open, std::nullopt)) {
+        fail("窗口 " + options_.open + " 无法打开");
+        return false;
+    }
+    return true;
 }
 
 int Desktop::run_script() {

@@ -24,12 +24,19 @@ class Desktop {
 
     // Runs the program; returns its exit status.
     int run();
+    // Connects, loads the screens and opens the windows, as run() does before it waits for
+    // the user; false (after telling why) when the program cannot go on.
+    bool start();
+
+    ui::Presentation* presentation() const { return presentation_.get(); }
+    runtime::Application& application() { return app_; }
+    host::Host& host() { return host_; }
 
   private:
     // Connects sqlca; false (after telling why) when the database cannot be used.
     bool connect_database();
     bool load_screens();
-    int run_windows();
+    bool open_windows();
     int run_script();
     std::vector<std::string> save_screenshots(const std::string& name);
     // Tells the user why the program cannot go on (and the terminal); returns 2.

@@ -1,12 +1,13 @@
 // tarvo: the employee module's desktop program. See --help, and docs/scripting.md for the
 // scripts --headless runs.
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/desktop.h"
 #include "app/options.h"
-#include "platform/ui/icons.h"
+#include "platform/ui/qt_setup.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -37,8 +38,8 @@ int main(int argc, char** argv) {
     }
     QApplication qt(argc, argv);
     QApplication::setApplicationName("tarvo");
-    QApplication::setApplicationDisplayName("员工管理系统");
-    ui::use_icon_themes();
+    QApplication::setWindowIcon(QIcon(":/tarvo.svg"));
+    ui::prepare_qt_application();
     app::Desktop desktop(std::move(*options));
     return desktop.run();
 }

@@ -63,9 +63,4 @@ QIcon screen_icon(const std::string& file) {
     return {};
 }
 
-QIcon program_icon() {
-    QIcon icon = QIcon::fromTheme("system-users");
-    return icon.isNull() ? QIcon::fromTheme("x-office-address-book") : icon;
-}
-
 }  // namespace ui

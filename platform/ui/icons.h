@@ -13,7 +13,5 @@ namespace ui {
 void use_icon_themes();
 // The icon for a screen's icon file name; a null icon when none is found.
 QIcon screen_icon(const std::string& file);
-// The program's own icon (the window icon of the frame).
-QIcon program_icon();
 
 }  // namespace ui

@@ -9,7 +9,6 @@
 #include <cctype>
 
 #include "platform/runtime/user_input.h"
-#include "platform/ui/icons.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/units.h"
 #include "platform/ui/window_view.h"
@@ -61,7 +60,6 @@ void Presentation::opened(runtime::Window& w) {
         auto* frame = new FrameWindow;
         frame->window = &w;
         frame->setWindowTitle(title);
-        frame->setWindowIcon(program_icon());
         s.mdi = new QMdiArea(frame);
         frame->setCentralWidget(s.mdi);
         frame->resize(s.view->layout_size().expandedTo(QSize(800, 600)));
@@ -139,10 +137,9 @@ bool Presentation::eventFilter(QObject* watched, QEvent* event) {
     const int code = runtime_key(*key);
     const bool escape = code == runtime::key::kEscape;
     if (!code || !(escape || (alt && code < 128 && std::isalnum(code)))) return false;
-    // The receiver of the key: the focus widget, or the active window when none has focus.
-    QWidget* receiver = QApplication::focusWidget();
-    if (!receiver) receiver = QApplication::activeWindow();
-    if (!receiver || watched != receiver) return false;
+    // The first widget the key reaches decides; it is taken there, so it reaches no other.
+    auto* receiver = qobject_cast<QWidget*>(watched);
+    if (!receiver) return false;
     WindowView* view = nullptr;
     for (QWidget* p = receiver; p && !view; p = p->parentWidget())
         view = dynamic_cast<WindowView*>(p);
