@@ -92,6 +92,7 @@ QVariant DataWindowModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::ToolTipRole: {
+            ++cells_asked_;
             auto text = dw_.display_text(row, columns_[index.column()].detail_object);
             return text ? qt(*text) : QVariant();
         }

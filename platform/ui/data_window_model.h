@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,8 @@ class DataWindowModel : public QAbstractTableModel {
     const std::string& title_object(int column) const;
     // Width of a column in layout units.
     int column_width(int column) const;
+    // How many cells a view has asked for so far (for measuring what a screenful costs).
+    std::uint64_t cells_asked() const { return cells_asked_; }
 
   private:
     void rebuild_columns();
@@ -43,6 +46,7 @@ class DataWindowModel : public QAbstractTableModel {
     std::vector<Column> columns_;
     runtime::Connections links_;
     bool resetting_ = false;
+    mutable std::uint64_t cells_asked_ = 0;
 };
 
 }  // namespace ui
