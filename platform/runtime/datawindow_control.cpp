@@ -8,6 +8,7 @@ namespace runtime {
 DataWindowControl::DataWindowControl(std::string name)
     : Control(Kind::data_window, std::move(name)) {
     set_dberror_handler([this](const DbError& e) {
+        if (run_event("dberror", [&] { return dberror(e); }) == 1) return;
         Interaction* ui = interaction();
         if (!ui) return;
         MessageBoxRequest box;
@@ -68,6 +69,9 @@ int DataWindowControl::doubleclicked(int, int, int, const std::string&) {
     return 0;
 }
 int DataWindowControl::ue_key(int, unsigned) {
+    return 0;
+}
+int DataWindowControl::dberror(const DbError&) {
     return 0;
 }
 

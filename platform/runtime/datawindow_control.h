@@ -44,6 +44,9 @@ class DataWindowControl : public Control, public DataWindow {
     virtual int doubleclicked(int x, int y, int row, const std::string& object);
     // A key pressed while the control has the focus.
     virtual int ue_key(int key, unsigned keyflags);
+    // A database error of the data window, before the runtime shows it: returning 1 says
+    // the handler told the user itself, and the runtime's message box is not shown.
+    virtual int dberror(const DbError& error);
 
     int trigger_clicked(int x, int y, int row, const std::string& object);
     int trigger_doubleclicked(int x, int y, int row, const std::string& object);
