@@ -13,6 +13,7 @@
 
 #include "platform/runtime/script_driver.h"
 #include "screens/definitions/employee_record.h"
+#include "screens/form/register.h"
 #include "screens/host/host.h"
 #include "screens/list/register.h"
 #include "tools/tarvo-db/default_db.h"
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
     screens::register_definitions();
     host.register_classes();
     screens::register_list_windows(app, host);
+    screens::register_form_windows(app, host);
 
     runtime::ScriptDriver driver(app, ui, std::cout);
     driver.set_database(inspection.get());

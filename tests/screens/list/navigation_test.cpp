@@ -110,6 +110,7 @@ TEST_P(ListNavigation, EnterOpensTheClickedEmployeeWithItsUntrimmedNumber) {
     grid().setfocus();
     press_key(kEnter);
     expect_form_request("E12  ");
+    EXPECT_EQ(open_form_number(), "E12  ");
     EXPECT_TRUE(prompts("info").empty());
 }
 
@@ -117,6 +118,7 @@ TEST_P(ListNavigation, DoubleClickOpensTheEmployee) {
     search("12", "");
     grid().user_doubleclick(1, "ename");
     expect_form_request("E12  ");
+    EXPECT_EQ(open_form_number(), "E12  ");
     EXPECT_EQ(w->li_currow(), 1);
     grid().user_doubleclick(0, "eid_t");  // on the header: nothing opens
     EXPECT_EQ(form_requests().size(), 1u);
@@ -124,6 +126,7 @@ TEST_P(ListNavigation, DoubleClickOpensTheEmployee) {
 
 TEST_P(ListNavigation, ModifyOpensTheCurrentRowAndAddOpensANewOne) {
     button("cb_3").press();  // even with the list empty
+    EXPECT_EQ(open_form_number(), "(null)");
     search("", "");
     grid().user_click(4, "eid");
     button("cb_4").press();
@@ -133,6 +136,8 @@ TEST_P(ListNavigation, ModifyOpensTheCurrentRowAndAddOpensANewOne) {
     EXPECT_EQ(requests[0].menu_position, 3);
     EXPECT_EQ(requests[0].arrangement, 2);
     EXPECT_EQ(requests[1].parameter, "12");
+    EXPECT_EQ(open_form_number(), "12");
+    EXPECT_EQ(app.sheets(h.w_main()).size(), 3u);  // the list and two forms
 }
 
 TEST_P(ListNavigation, VanishedEmployeeIsReportedAndTheLastSearchRefilled) {
@@ -145,6 +150,7 @@ TEST_P(ListNavigation, VanishedEmployeeIsReportedAndTheLastSearchRefilled) {
     ASSERT_EQ(info.size(), 1u);
     EXPECT_EQ(info[0].text, "该员工不存在，请重新刷新数据");
     EXPECT_TRUE(form_requests().empty());
+    EXPECT_EQ(open_form_number(), "(no form)");
     EXPECT_EQ(numbers(), (std::vector<std::string>{"E12  ", "112"}));  // the last search again
     EXPECT_EQ(w->li_rowcount(), 4);                                    // the counters stay
     EXPECT_EQ(w->li_currow(), 2);
