@@ -1,0 +1,155 @@
+// The form as the list opens it for a new employee: properties, the seven controls, the
+// buttons' look and states, and a close that asks nothing and removes the temporary photo.
+// Opening with "new" needs no database.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/runtime/application.h"
+#include "platform/runtime/scripted_interaction.h"
+#include "screens/form/register.h"
+#include "screens/form/w_employeeadd.h"
+#include "screens/host/host.h"
+#include "tests/support/test_db.h"
+
+namespace {
+
+class FormLayout : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        h.register_classes();
+        screens::register_form_windows(app, h);
+        w = dynamic_cast<screens::w_employeeadd*>(
+            app.open_sheet("w_employeeadd", h.w_main(), "new", 3, 2));
+        ASSERT_NE(w, nullptr);
+    }
+    std::filesystem::path temp_photo() const {
+        return files.map(screens::w_employeeadd::kTempPhoto);
+    }
+    testing_support::TempDir dir;
+    runtime::ScriptedInteraction ui;
+    runtime::Files files{dir / "drive_c"};
+    runtime::Application app{ui, files};
+    host::Host h{app};
+    screens::w_employeeadd* w = nullptr;
+};
+
+TEST_F(FormLayout, WindowAndControlsInCreationOrder) {
+    EXPECT_EQ(w->title(), "员工信息");
+    EXPECT_EQ(w->width(), 2720);
+    EXPECT_EQ(w->height(), 1836);
+    EXPECT_FALSE(w->min_box());
+    EXPECT_FALSE(w->max_box());
+    EXPECT_FALSE(w->resizable());
+    EXPECT_EQ(w->frame(), &h.w_main());
+    std::vector<std::string> names;
+    for (auto* c : w->controls()) names.push_back(c->name());
+    EXPECT_EQ(names, (std::vector<std::string>{"cb_login", "dw_1", "cb_add", "cb_save", "cb_modi",
+                                               "cb_del", "cb_print", "cb_7"}));
+    struct Place {
+        const char* name;
+        int x, y, width, height, tab_order;
+        const char* text;
+    };
+    const Place places[] = {
+        {"dw_1", 27, 36, 2651, 1528, 10, ""},
+        {"cb_add", 315, 1600, 325, 96, 60, "新增(&A)"},
+        {"cb_save", 658, 1600, 325, 96, 70, "保存(&S)"},
+        {"cb_modi", 1001, 1600, 325, 96, 80, "修改(&M)"},
+        {"cb_del", 1344, 1600, 325, 96, 90, "删除(&D)"},
+        {"cb_print", 1691, 1600, 325, 96, 100, "打印(&P)"},
+        {"cb_7", 2034, 1600, 325, 96, 120, "退出(&E)"},
+    };
+    for (const Place& p : places) {
+        SCOPED_TRACE(p.name);
+        const runtime::Control& c = w->control(p.name);
+        EXPECT_EQ(c.x(), p.x);
+        EXPECT_EQ(c.y(), p.y);
+        EXPECT_EQ(c.width(), p.width);
+        EXPECT_EQ(c.height(), p.height);
+        EXPECT_EQ(c.tab_order(), p.tab_order);
+        EXPECT_EQ(c.text(), p.text);
+        EXPECT_TRUE(c.bringtotop());
+    }
+}
+
+TEST_F(FormLayout, DataWindowPresentsTheFormBoundToSqlca) {
+    auto& dw = w->dw_1();
+    EXPECT_EQ(dw.dataobject(), "d_employeeadd");
+    EXPECT_TRUE(dw.livescroll());
+    EXPECT_EQ(dw.title(), "none");
+    EXPECT_EQ(dw.transaction(), &h.sqlca);
+    EXPECT_EQ(dw.describe("datawindow.readonly"), "no");
+}
+
+TEST_F(FormLayout, ButtonsCarryTheHostLook) {
+    struct Look {
+        const char* name;
+        const char* tag;
+        const char* icon;
+    };
+    const Look looks[] = {{"cb_add", "新增加一张进货单", "ico/new.ico"},
+                          {"cb_save", "", "ico/save.ico"},
+                          {"cb_modi", "", "ico/edit.ico"},
+                          {"cb_del", "删除后不能恢复", "ico/delete.ico"},
+                          {"cb_print", "", "ico/print.ico"},
+                          {"cb_7", "", "ico/exit.ico"}};
+    for (const Look& l : looks) {
+        SCOPED_TRACE(l.name);
+        const host::uo_xpbutton& b = w->button(l.name);
+        EXPECT_EQ(b.tag(), l.tag);
+        EXPECT_EQ(b.picture(false, false), l.icon);
+        EXPECT_EQ(b.picture(true, false), l.icon);
+        EXPECT_EQ(b.picture(false, true), l.icon);
+        EXPECT_TRUE(b.chimb());
+        EXPECT_EQ(b.captionalign(), 1);
+        EXPECT_EQ(b.tooltiptype(), 2);
+        EXPECT_TRUE(b.tooltiptitle());
+        EXPECT_EQ(b.backcolor(), 16495676);
+        EXPECT_EQ(b.fontcolorover(), 255);
+        EXPECT_EQ(b.cancel(), std::string(l.name) == "cb_7");
+    }
+    EXPECT_EQ(w->cancel_button(), &w->control("cb_7"));
+}
+
+TEST_F(FormLayout, NewRecordIsOneEmptyRowWithOnlyDeleteDisabled) {
+    auto& dw = w->dw_1();
+    ASSERT_EQ(dw.rowcount(), 1);
+    for (int c = 1; c <= 24; ++c) EXPECT_EQ(dw.getitemstring(1, c), std::nullopt) << c;
+    EXPECT_EQ(dw.modifiedcount(), 0);
+    for (const char* b : {"cb_add", "cb_save", "cb_modi", "cb_print", "cb_7"})
+        EXPECT_TRUE(w->button(b).enabled()) << b;
+    EXPECT_FALSE(w->button("cb_del").enabled());
+    EXPECT_EQ(w->flag(), "");  // opening with "new" is not Add
+    EXPECT_EQ(dw.describe("p_1.filename"), "");
+    EXPECT_FALSE(std::filesystem::exists(temp_photo()));
+    EXPECT_TRUE(ui.prompts().empty());
+}
+
+TEST_F(FormLayout, CloseWithoutChangesAsksNothingAndRemovesTheTemporaryPhoto) {
+    std::filesystem::create_directories(temp_photo().parent_path());
+    std::ofstream(temp_photo()) << "another form's photo";
+    EXPECT_EQ(app.close(*w), 1);
+    EXPECT_TRUE(ui.prompts().empty());
+    EXPECT_FALSE(std::filesystem::exists(temp_photo()));
+    // Without a file to remove the close is as quiet.
+    auto* again = app.open_sheet("w_employeeadd", h.w_main(), "new", 3, 2);
+    EXPECT_EQ(app.close(*again), 1);
+    EXPECT_TRUE(ui.prompts().empty());
+}
+
+TEST_F(FormLayout, EscAndAltEPressExitAndPrintDoesNothingOfItsOwn) {
+    w->button("cb_print").setfocus();
+    w->button("cb_print").press();
+    EXPECT_TRUE(w->is_open());
+    EXPECT_TRUE(ui.prompts().empty());
+    w->key_down(runtime::key::kEscape);
+    EXPECT_FALSE(w->is_open());
+
+    auto* again = app.open_sheet("w_employeeadd", h.w_main(), "new", 3, 2);
+    again->key_down('E', runtime::key::kAlt);
+    EXPECT_FALSE(again->is_open());
+    EXPECT_EQ(app.find_open("w_employeeadd"), nullptr);
+}
+
+}  // namespace
