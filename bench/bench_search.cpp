@@ -10,13 +10,13 @@
 #include "bench/support/demo_db.h"
 #include "bench/support/ratio.h"
 #include "platform/runtime/application.h"
+#include "platform/runtime/datawindow_control.h"
 #include "platform/runtime/scripted_interaction.h"
+#include "platform/runtime/user_input.h"
 #include "schema/demo_data.h"
 #include "schema/schema.h"
 #include "screens/host/host.h"
-#include "screens/list/register.h"
-#include "screens/list/search_filter.h"
-#include "screens/list/w_employee.h"
+#include "screens/host/screen_library.h"
 
 namespace {
 
@@ -27,21 +27,31 @@ const std::string& database_path() {
         "search", [](db::Connection& conn) { schema::fill_employees(conn, kRows, 0); });
 }
 
-// The list as the host opens it, on the benchmark database.
+// The list as the host opens it, from the screen library, on the benchmark database.
 struct OpenList {
     OpenList() {
         sqlca_ok = host.sqlca.connect("sqlite:" + database_path()) == 0;
         host.register_classes();
-        screens::register_list_windows(app, host);
-        window = dynamic_cast<screens::w_employee*>(
-            app.open_sheet("w_employee", host.w_main(), std::nullopt, 0, 0));
+        std::string error;
+        library = host::ScreenLibrary::load(
+            host, host::ScreenLibrary::library_list(TARVO_SCREENS_MODULE), error);
+        if (library) window = app.open_sheet("w_employee", host.w_main(), std::nullopt, 0, 0);
     }
+    // Types the patterns and presses the query button, as the user does.
+    void search(const std::string& id, const std::string& name) {
+        runtime::user::type(window->control_as<runtime::SingleLineEdit>("sle_id"), id);
+        runtime::user::type(window->control_as<runtime::SingleLineEdit>("sle_name"), name);
+        runtime::user::press(window->control_as<runtime::CommandButton>("cb_1"));
+    }
+    int rowcount() const { return std::stoi(*window->instance_variable("li_rowcount")); }
+
     runtime::ScriptedInteraction ui;
     runtime::Files files{std::filesystem::temp_directory_path() / "tarvo-bench-drive_c"};
     runtime::Application app{ui, files};
     host::Host host{app};
+    std::unique_ptr<host::ScreenLibrary> library;
     bool sqlca_ok = false;
-    screens::w_employee* window = nullptr;
+    runtime::Window* window = nullptr;
 };
 
 // Counts rows of the statement the window would build, stepping it with bare SQLite.
@@ -51,9 +61,12 @@ int bare_search(sqlite3* h, const std::string& sql) {
     return static_cast<int>(rows);
 }
 
+// The statement the window builds for the patterns, as its grid holds it after a search.
 std::string statement(const std::string& id, const std::string& name) {
     OpenList list;
-    return screens::search_select(list.window->ls_sql(), id, name);
+    if (!list.window) return "";
+    list.search(id, name);
+    return list.window->control_as<runtime::DataWindowControl>("dw_1").getsqlselect();
 }
 
 int expected_rows(const std::string& id, const std::string& name) {
@@ -70,12 +83,9 @@ void list_search(benchmark::State& state, const std::string& id, const std::stri
         return;
     }
     const int expected = expected_rows(id, name);
-    auto& cb_1 = list.window->control_as<runtime::CommandButton>("cb_1");
     for (auto _ : state) {
-        list.window->sle_id().type(id);
-        list.window->sle_name().type(name);
-        cb_1.press();
-        if (list.window->li_rowcount() != expected) state.SkipWithError("wrong row count");
+        list.search(id, name);
+        if (list.rowcount() != expected) state.SkipWithError("wrong row count");
     }
     state.counters["rows"] = expected;
 }

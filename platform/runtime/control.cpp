@@ -49,12 +49,6 @@ int Control::trigger_key_down(int key, unsigned flags) {
     return run_event("key", [&] { return key_down(key, flags); });
 }
 
-int SingleLineEdit::type(std::string text) {
-    if (setfocus() != 1) return -1;
-    set_text(std::move(text));
-    return 1;
-}
-
 char CommandButton::accelerator() const {
     const std::string& t = text();
     for (std::size_t i = 0; i + 1 < t.size(); ++i) {

@@ -14,6 +14,8 @@
 #include "platform/db/connection.h"
 #include "platform/runtime/application.h"
 #include "platform/runtime/scripted_interaction.h"
+#include "platform/runtime/signal.h"
+#include "platform/runtime/user_input.h"
 
 namespace runtime {
 
@@ -49,7 +51,9 @@ class ScriptDriver {
   private:
     using Args = std::vector<std::string>;
 
-    void emit(const std::string& json_line);
+    void write_line(const std::string& json_line);
+    // Writes an `ignored` line when a user action had no effect.
+    void ignored(std::string_view control, InputResult result);
     void execute(const Args& args);
     Window& target_window(std::string_view name = {}) const;
     // "[window.]control": the control of the named or current window.
@@ -72,6 +76,7 @@ class ScriptDriver {
     void cmd_describe(const Args& a);
     void cmd_file(const Args& a);
     void cmd_windows(const Args& a);
+    void cmd_variable(std::string_view target);
 
     Application& app_;
     ScriptedInteraction& ui_;
@@ -79,8 +84,7 @@ class ScriptDriver {
     Opener opener_;
     db::Connection* database_ = nullptr;
     std::string current_window_;
-    // Ids of the slots connected to the interaction's and the application's signals.
-    int prompted_id_ = 0, open_requested_id_ = 0, opened_id_ = 0, closed_id_ = 0;
+    Connections connections_;  // to the interaction's and the application's signals
     int line_number_ = 0;
 };
 

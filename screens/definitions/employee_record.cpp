@@ -85,9 +85,4 @@ runtime::UpdateDef employee_update() {
     return u;
 }
 
-void register_definitions(runtime::DefinitionRegistry& registry) {
-    registry.add(d_employee());
-    registry.add(d_employeeadd());
-}
-
 }  // namespace screens

@@ -40,7 +40,4 @@ runtime::UpdateDef employee_update();
 std::shared_ptr<const runtime::Definition> d_employee();
 std::shared_ptr<const runtime::Definition> d_employeeadd();
 
-// Adds d_employee and d_employeeadd to a registry (by default the runtime's).
-void register_definitions(runtime::DefinitionRegistry& registry = runtime::definitions());
-
 }  // namespace screens

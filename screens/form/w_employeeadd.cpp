@@ -37,6 +37,11 @@ host::uo_xpbutton& w_employeeadd::button(std::string_view name) const {
     return control_as<host::uo_xpbutton>(name);
 }
 
+std::optional<std::string> w_employeeadd::instance_variable(std::string_view name) const {
+    if (name == "flag") return flag_;
+    return w_mysheet::instance_variable(name);
+}
+
 void w_employeeadd::set_buttons(std::initializer_list<std::pair<const char*, bool>> states) {
     for (const auto& [name, enabled] : states) button(name).set_enabled(enabled);
 }

@@ -41,6 +41,9 @@ class w_employeeadd : public host::w_mysheet {
     runtime::DataWindowControl& dw_1() const;
     host::uo_xpbutton& button(std::string_view name) const;
 
+    // "flag", and the ancestor's editflag and ltotalmodified.
+    std::optional<std::string> instance_variable(std::string_view name) const override;
+
     int create() override;
     int destroy() override;
     int open() override;

@@ -39,13 +39,8 @@ void w_employeeadd::load_photo(const db::Value& eid) {
 }
 
 int w_employeeadd::ask_to_save() {
-    runtime::MessageBoxRequest box;
-    box.title = "提示";
-    box.text = "部分数据被改动！是否存盘？";
-    box.icon = runtime::Icon::question;
-    box.buttons = runtime::Buttons::yes_no_cancel;
-    box.default_button = 1;
-    return app().interaction().message_box(box);
+    return app().show_message(this, "messagebox", "提示", "部分数据被改动！是否存盘？",
+                              runtime::Icon::question, runtime::Buttons::yes_no_cancel, 1);
 }
 
 int w_employeeadd::closequery() {

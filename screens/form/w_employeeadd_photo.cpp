@@ -29,7 +29,7 @@ void w_employeeadd::dw_1_doubleclicked(const std::string& object) {
     dialog.title = "选择文件";
     dialog.default_extension = "JPG";
     dialog.filter = "图片文件(*.JPG),*.JPG";
-    const runtime::FileChoice choice = app().interaction().file_dialog(dialog);
+    const runtime::FileChoice choice = app().show_file_dialog(this, dialog);
     if (choice.result != 1) return;
 
     std::optional<db::Bytes> photo = read_photo_file(choice.path);

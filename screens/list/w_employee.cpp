@@ -72,6 +72,13 @@ runtime::SingleLineEdit& w_employee::sle_name() const {
     return control_as<runtime::SingleLineEdit>("sle_name");
 }
 
+std::optional<std::string> w_employee::instance_variable(std::string_view name) const {
+    if (name == "ls_sql") return ls_sql_;
+    if (name == "li_currow") return std::to_string(li_currow_);
+    if (name == "li_rowcount") return std::to_string(li_rowcount_);
+    return w_mysheet::instance_variable(name);
+}
+
 int w_employee::create() {
     w_mysheet::create();
 

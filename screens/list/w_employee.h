@@ -41,6 +41,8 @@ class w_employee : public host::w_mysheet {
     runtime::SingleLineEdit& sle_id() const;
     runtime::SingleLineEdit& sle_name() const;
 
+    std::optional<std::string> instance_variable(std::string_view name) const override;
+
     int create() override;
     int destroy() override;
     int open() override;

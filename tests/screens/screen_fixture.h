@@ -1,4 +1,4 @@
-// The screens as the host runs them: both window classes registered, sqlca connected to a
+// The screens as the host runs them: the screen library module loaded, sqlca connected to a
 // real database of the test's backend, scripted dialogs, and a second connection through
 // which a test sets up and checks the table as another user of the same database would.
 #pragma once
@@ -15,10 +15,12 @@
 #include "platform/runtime/application.h"
 #include "platform/runtime/script_driver.h"
 #include "platform/runtime/scripted_interaction.h"
+#include "platform/runtime/user_input.h"
 #include "schema/schema.h"
-#include "screens/form/register.h"
 #include "screens/host/host.h"
-#include "screens/list/register.h"
+#include "screens/host/screen_library.h"
+#include "screens/host/w_mysheet.h"
+#include "tests/screens/support/screens.h"
 #include "tests/support/test_db.h"
 
 namespace screens_test {
@@ -34,8 +36,16 @@ class ScreenTest : public ::testing::TestWithParam<std::string> {
         h.gs_username = "admin";
         ASSERT_EQ(h.sqlca.connect(database.url()), 0) << h.sqlca.sqlerrtext();
         h.register_classes();
-        screens::register_list_windows(app, h);
-        screens::register_form_windows(app, h);
+        library = testing_support::load_screens(h);
+        ASSERT_TRUE(library);
+    }
+
+    // Opens a window of the screen library as a sheet of w_main, as the host or the list
+    // does.
+    host::w_mysheet* open_sheet(std::string_view name, std::optional<std::string> request,
+                                int menu_position = 0, int arrangement = 0) {
+        return dynamic_cast<host::w_mysheet*>(
+            app.open_sheet(name, h.w_main(), std::move(request), menu_position, arrangement));
     }
 
     // Prompts of one kind ("info", "error", "ask", "messagebox", "open", "db-error", ...).
@@ -59,6 +69,7 @@ class ScreenTest : public ::testing::TestWithParam<std::string> {
     runtime::Files files{dir / "drive_c"};
     runtime::Application app{ui, files};
     host::Host h{app};
+    std::unique_ptr<host::ScreenLibrary> library;
 };
 
 // A script of user actions run through the scripted driver; its transcript is compared

@@ -105,8 +105,9 @@ int DataWindow::retrieve(const db::Params& arguments) {
                                 " 列，数据窗口有 " + std::to_string(def_->columns.size()) + " 列");
         // The statement runs: the old rows make way and their memory takes the new ones.
         // (A statement that cannot run leaves them as they were.)
-        drop_rows_for_reuse();
+        about_to_reset.fire();
         dropped = true;
+        drop_rows_for_reuse();
         read_rows(*cursor);
         cursor.reset();
         if (guarded) conn.release("tarvo_retrieve");
@@ -143,8 +144,8 @@ void DataWindow::drop_rows_for_reuse() {
 }
 
 void DataWindow::announce_new_rows(bool had_edit) {
-    notify([](DataWindowObserver& o) { o.rows_reset(); });
-    if (had_edit) notify([](DataWindowObserver& o) { o.edit_changed(); });
+    reset_done.fire();
+    if (had_edit) edit_changed.fire();
     set_current(rows_.empty() ? 0 : 1, current_column_);
 }
 
@@ -331,7 +332,7 @@ int DataWindow::resetupdate() {
             r.original = PackedRow();
         }
     }
-    notify([](DataWindowObserver& o) { o.statuses_changed(); });
+    statuses_changed.fire();
     return 1;
 }
 

@@ -4,11 +4,9 @@
 #pragma once
 
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace runtime {
@@ -134,22 +132,6 @@ struct Definition {
     bool is_updatable(int column) const;
     bool is_key(int column) const;
 };
-
-// Definitions by name, found without regard to case ("D_EMPLOYEE" finds d_employee).
-class DefinitionRegistry {
-  public:
-    // Adds or replaces a definition under its own name.
-    void add(std::shared_ptr<const Definition> definition);
-    std::shared_ptr<const Definition> find(std::string_view name) const;
-    std::vector<std::string> names() const;
-
-  private:
-    mutable std::mutex mutex_;
-    std::unordered_map<std::string, std::shared_ptr<const Definition>> by_name_;
-};
-
-// The registry the runtime looks definitions up in.
-DefinitionRegistry& definitions();
 
 // Case-insensitive comparison of ASCII names.
 bool same_name(std::string_view a, std::string_view b);

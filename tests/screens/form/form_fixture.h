@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "screens/form/w_employeeadd.h"
+#include "platform/runtime/datawindow_control.h"
+#include "screens/host/uo_xpbutton.h"
 #include "tests/screens/screen_fixture.h"
 
 namespace form_test {
@@ -50,39 +51,43 @@ class FormTest : public screens_test::ScreenTest {
     }
 
     // Opens the form as the list does; w is the form.
-    screens::w_employeeadd* open_form(std::optional<std::string> request) {
-        w = dynamic_cast<screens::w_employeeadd*>(
-            app.open_sheet("w_employeeadd", h.w_main(), std::move(request), 3, 2));
+    host::w_mysheet* open_form(std::optional<std::string> request) {
+        w = open_sheet("w_employeeadd", std::move(request), 3, 2);
         return w;
     }
-    runtime::DataWindowControl& dw() { return w->dw_1(); }
+    runtime::DataWindowControl& dw() { return w->control_as<runtime::DataWindowControl>("dw_1"); }
+    host::uo_xpbutton& button(const char* name) { return w->control_as<host::uo_xpbutton>(name); }
+    // The form's add-mode marker and the ancestor's editflag and ltotalmodified.
+    std::string variable(const char* name) { return w->instance_variable(name).value(); }
 
     // The user clicks a button: the focus moves to it first (accepting a field being
     // edited), and a disabled button does nothing.
-    void click(const char* button) {
-        runtime::Control& b = w->button(button);
-        if (b.setfocus() == 1) w->button(button).press();
-    }
-    // The user types into a field of row 1; with `accept` the focus then leaves the field.
-    void edit(const char* column, const std::string& text, bool accept = true) {
-        ASSERT_EQ(dw().setfocus(), 1);
-        ASSERT_EQ(dw().setrow(1), 1);
-        ASSERT_EQ(dw().setcolumn(column), 1);
-        ASSERT_EQ(dw().settext(text), 1);
+    void click(const char* name) { runtime::user::press(button(name)); }
+    // The user types into a field of row 1, character by character (one the field refuses
+    // is left out); with `accept` the text then becomes the value, as when the focus leaves.
+    runtime::InputResult edit(const char* column, const std::string& text, bool accept = true) {
+        EXPECT_EQ(runtime::user::place_cursor(dw(), 1, column), runtime::InputResult::done)
+            << column;
+        const runtime::InputResult typed = runtime::user::type_text(dw(), text);
         if (accept) dw().accepttext();
+        return typed;
     }
     // Double-clicks p_1 and answers the file dialog with `path` (none: cancelled).
     void choose_photo(const std::optional<std::string>& path) {
         ui.queue(path ? runtime::Answer::file(*path) : runtime::Answer::cancelled());
-        dw().user_doubleclick(1, "p_1");
+        double_click(1, "p_1");
     }
-    // The user closes the window; true when it closed.
-    bool close_form() { return app.close(*w) == 1; }
+    void double_click(int row, const char* object) {
+        if (runtime::user::click(dw(), row, object) == runtime::InputResult::done)
+            runtime::user::double_click(dw(), row, object);
+    }
+    // The user closes the window; true when it closed (w is then gone).
+    bool close_form() { return runtime::user::close(*w) == runtime::InputResult::done; }
 
     std::vector<bool> enabled_buttons() {
         std::vector<bool> out;
         for (const char* b : {"cb_add", "cb_save", "cb_modi", "cb_del", "cb_print", "cb_7"})
-            out.push_back(w->button(b).enabled());
+            out.push_back(button(b).enabled());
         return out;
     }
 
@@ -125,13 +130,12 @@ class FormTest : public screens_test::ScreenTest {
         if (rows.empty() || rows[0][0].is_null()) return std::nullopt;
         return rows[0][0].as_bytes();
     }
-    std::filesystem::path temp_photo() const {
-        return files.map(screens::w_employeeadd::kTempPhoto);
-    }
+    // The one temporary photo file of every form.
+    std::filesystem::path temp_photo() const { return files.map("c:\\tempemployee.JPG"); }
     std::string picture() { return dw().describe("p_1.filename"); }
 
     const db::Bytes e1_photo = pattern(70001, 7);
-    screens::w_employeeadd* w = nullptr;
+    host::w_mysheet* w = nullptr;
 };
 
 }  // namespace form_test

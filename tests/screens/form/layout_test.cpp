@@ -6,10 +6,13 @@
 #include <fstream>
 
 #include "platform/runtime/application.h"
+#include "platform/runtime/datawindow_control.h"
 #include "platform/runtime/scripted_interaction.h"
-#include "screens/form/register.h"
-#include "screens/form/w_employeeadd.h"
+#include "platform/runtime/user_input.h"
 #include "screens/host/host.h"
+#include "screens/host/uo_xpbutton.h"
+#include "screens/host/w_mysheet.h"
+#include "tests/screens/support/screens.h"
 #include "tests/support/test_db.h"
 
 namespace {
@@ -18,20 +21,22 @@ class FormLayout : public ::testing::Test {
   protected:
     void SetUp() override {
         h.register_classes();
-        screens::register_form_windows(app, h);
-        w = dynamic_cast<screens::w_employeeadd*>(
+        library = testing_support::load_screens(h);
+        w = dynamic_cast<host::w_mysheet*>(
             app.open_sheet("w_employeeadd", h.w_main(), "new", 3, 2));
         ASSERT_NE(w, nullptr);
     }
-    std::filesystem::path temp_photo() const {
-        return files.map(screens::w_employeeadd::kTempPhoto);
-    }
+    std::filesystem::path temp_photo() const { return files.map("c:\\tempemployee.JPG"); }
+    runtime::DataWindowControl& dw() { return w->control_as<runtime::DataWindowControl>("dw_1"); }
+    host::uo_xpbutton& button(const char* name) { return w->control_as<host::uo_xpbutton>(name); }
+
     testing_support::TempDir dir;
     runtime::ScriptedInteraction ui;
     runtime::Files files{dir / "drive_c"};
     runtime::Application app{ui, files};
     host::Host h{app};
-    screens::w_employeeadd* w = nullptr;
+    std::unique_ptr<host::ScreenLibrary> library;
+    host::w_mysheet* w = nullptr;
 };
 
 TEST_F(FormLayout, WindowAndControlsInCreationOrder) {
@@ -74,12 +79,12 @@ TEST_F(FormLayout, WindowAndControlsInCreationOrder) {
 }
 
 TEST_F(FormLayout, DataWindowPresentsTheFormBoundToSqlca) {
-    auto& dw = w->dw_1();
-    EXPECT_EQ(dw.dataobject(), "d_employeeadd");
-    EXPECT_TRUE(dw.livescroll());
-    EXPECT_EQ(dw.title(), "none");
-    EXPECT_EQ(dw.transaction(), &h.sqlca);
-    EXPECT_EQ(dw.describe("datawindow.readonly"), "no");
+    EXPECT_EQ(dw().dataobject_property(), "d_employeeadd");
+    EXPECT_EQ(dw().data().dataobject(), "d_employeeadd");
+    EXPECT_TRUE(dw().livescroll());
+    EXPECT_EQ(dw().title(), "none");
+    EXPECT_EQ(dw().data().transaction(), &h.sqlca);
+    EXPECT_EQ(dw().describe("datawindow.readonly"), "no");
 }
 
 TEST_F(FormLayout, ButtonsCarryTheHostLook) {
@@ -96,7 +101,7 @@ TEST_F(FormLayout, ButtonsCarryTheHostLook) {
                           {"cb_7", "", "ico/exit.ico"}};
     for (const Look& l : looks) {
         SCOPED_TRACE(l.name);
-        const host::uo_xpbutton& b = w->button(l.name);
+        const host::uo_xpbutton& b = button(l.name);
         EXPECT_EQ(b.tag(), l.tag);
         EXPECT_EQ(b.picture(false, false), l.icon);
         EXPECT_EQ(b.picture(true, false), l.icon);
@@ -113,15 +118,14 @@ TEST_F(FormLayout, ButtonsCarryTheHostLook) {
 }
 
 TEST_F(FormLayout, NewRecordIsOneEmptyRowWithOnlyDeleteDisabled) {
-    auto& dw = w->dw_1();
-    ASSERT_EQ(dw.rowcount(), 1);
-    for (int c = 1; c <= 24; ++c) EXPECT_EQ(dw.getitemstring(1, c), std::nullopt) << c;
-    EXPECT_EQ(dw.modifiedcount(), 0);
+    ASSERT_EQ(dw().rowcount(), 1);
+    for (int c = 1; c <= 24; ++c) EXPECT_EQ(dw().getitemstring(1, c), std::nullopt) << c;
+    EXPECT_EQ(dw().modifiedcount(), 0);
     for (const char* b : {"cb_add", "cb_save", "cb_modi", "cb_print", "cb_7"})
-        EXPECT_TRUE(w->button(b).enabled()) << b;
-    EXPECT_FALSE(w->button("cb_del").enabled());
-    EXPECT_EQ(w->flag(), "");  // opening with "new" is not Add
-    EXPECT_EQ(dw.describe("p_1.filename"), "");
+        EXPECT_TRUE(button(b).enabled()) << b;
+    EXPECT_FALSE(button("cb_del").enabled());
+    EXPECT_EQ(w->instance_variable("flag"), "");  // opening with "new" is not Add
+    EXPECT_EQ(dw().describe("p_1.filename"), "");
     EXPECT_FALSE(std::filesystem::exists(temp_photo()));
     EXPECT_TRUE(ui.prompts().empty());
 }
@@ -129,27 +133,26 @@ TEST_F(FormLayout, NewRecordIsOneEmptyRowWithOnlyDeleteDisabled) {
 TEST_F(FormLayout, CloseWithoutChangesAsksNothingAndRemovesTheTemporaryPhoto) {
     std::filesystem::create_directories(temp_photo().parent_path());
     std::ofstream(temp_photo()) << "another form's photo";
-    EXPECT_EQ(app.close(*w), 1);
+    EXPECT_EQ(runtime::user::close(*w), runtime::InputResult::done);
     EXPECT_TRUE(ui.prompts().empty());
     EXPECT_FALSE(std::filesystem::exists(temp_photo()));
     // Without a file to remove the close is as quiet.
     auto* again = app.open_sheet("w_employeeadd", h.w_main(), "new", 3, 2);
-    EXPECT_EQ(app.close(*again), 1);
+    EXPECT_EQ(runtime::user::close(*again), runtime::InputResult::done);
     EXPECT_TRUE(ui.prompts().empty());
 }
 
 TEST_F(FormLayout, EscAndAltEPressExitAndPrintDoesNothingOfItsOwn) {
-    w->button("cb_print").setfocus();
-    w->button("cb_print").press();
+    runtime::user::press(button("cb_print"));
     EXPECT_TRUE(w->is_open());
     EXPECT_TRUE(ui.prompts().empty());
-    w->key_down(runtime::key::kEscape);
-    EXPECT_FALSE(w->is_open());
+    runtime::user::key(*w, runtime::key::kEscape);
+    EXPECT_EQ(app.find_open("w_employeeadd"), nullptr);
 
     auto* again = app.open_sheet("w_employeeadd", h.w_main(), "new", 3, 2);
-    again->key_down('E', runtime::key::kAlt);
-    EXPECT_FALSE(again->is_open());
+    runtime::user::key(*again, 'E', runtime::key::kAlt);
     EXPECT_EQ(app.find_open("w_employeeadd"), nullptr);
+    EXPECT_TRUE(ui.prompts().empty());
 }
 
 }  // namespace

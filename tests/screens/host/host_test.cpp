@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "platform/runtime/scripted_interaction.h"
+#include "platform/runtime/user_input.h"
 #include "screens/host/host.h"
 #include "screens/host/uo_dwtitlesort.h"
 #include "screens/host/uo_xpbutton.h"
@@ -123,7 +124,7 @@ TEST_F(HostTest, EachCloseAttemptStartsWithAClearedEditflag) {
 TEST_F(HostTest, XpButtonCarriesItsLookAndAnnouncesChanges) {
     host::uo_xpbutton b("cb_1");
     std::vector<std::string> changed;
-    b.property_changed.connect([&](std::string_view p) { changed.emplace_back(p); });
+    auto link = b.property_changed.connect([&](std::string_view p) { changed.emplace_back(p); });
     b.set_text("查询(&S)");
     b.set_tag("输入条件查询");
     for (auto set : {&host::uo_xpbutton::set_normalpicname, &host::uo_xpbutton::set_movepicname,
@@ -210,10 +211,10 @@ TEST_F(HostTest, ScreenButtonRunsTheWindowsHandlerOrOnlyTheHostOne) {
 TEST_F(HostTest, ScreenButtonRunsAfterTheHostButtonAndNotWhenDisabled) {
     Window* s = app.open_sheet("w_sheet", h.w_main(), "E1", 3, 2);
     auto& save = s->control_as<Button>("cb_save");
-    save.press();
+    user::press(save);
     EXPECT_EQ(g_log, std::vector<std::string>{"cb_save.clicked"});
     save.set_enabled(false);
-    s->key_down('S', key::kAlt);
+    user::key(*s, 'S', key::kAlt);
     EXPECT_EQ(g_log.size(), 1u);
 }
 
@@ -225,7 +226,7 @@ namespace {
 class TitleSortTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        grid.set_definition(demo::grid_definition());
+        grid.data().set_definition(demo::grid_definition());
         for (auto [eid, name] : std::vector<std::pair<const char*, const char*>>{
                  {"E1", "张三"}, {"E2", "李四"}, {"E3", "王五"}, {"E4", nullptr}}) {
             int r = grid.insertrow(0);
@@ -233,7 +234,7 @@ class TitleSortTest : public ::testing::Test {
             grid.setitem(r, "ename",
                          name ? std::optional<std::string>(name) : std::optional<std::string>());
         }
-        grid.setrow(1);  // E1
+        grid.scrolltorow(1);  // E1
         grid.selectrow(1, true);
     }
     std::vector<std::string> column(const char* name) {
@@ -271,7 +272,7 @@ TEST_F(TitleSortTest, ClicksOnRowsOrOtherObjectsDoNotSort) {
     grid.trigger_clicked(0, 0, 0, "nothing");  // no such object
     EXPECT_EQ(column("eid"), before);
     EXPECT_EQ(grid.sort_column(), "");
-    EXPECT_EQ(grid.getsort(), "");
+    EXPECT_EQ(grid.data().getsort(), "");
 }
 
 }  // namespace

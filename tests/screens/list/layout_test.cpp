@@ -5,8 +5,10 @@
 #include "platform/runtime/application.h"
 #include "platform/runtime/scripted_interaction.h"
 #include "screens/host/host.h"
-#include "screens/list/register.h"
-#include "screens/list/w_employee.h"
+#include "screens/host/uo_dwtitlesort.h"
+#include "screens/host/uo_xpbutton.h"
+#include "screens/host/w_mysheet.h"
+#include "tests/screens/support/screens.h"
 #include "tests/support/test_db.h"
 
 namespace {
@@ -15,8 +17,8 @@ class ListLayout : public ::testing::Test {
   protected:
     void SetUp() override {
         h.register_classes();
-        screens::register_list_windows(app, h);
-        w = dynamic_cast<screens::w_employee*>(
+        library = testing_support::load_screens(h);
+        w = dynamic_cast<host::w_mysheet*>(
             app.open_sheet("w_employee", h.w_main(), std::nullopt, 0, 0));
         ASSERT_NE(w, nullptr);
     }
@@ -25,7 +27,8 @@ class ListLayout : public ::testing::Test {
     runtime::Files files{dir / "drive_c"};
     runtime::Application app{ui, files};
     host::Host h{app};
-    screens::w_employee* w = nullptr;
+    std::unique_ptr<host::ScreenLibrary> library;
+    host::w_mysheet* w = nullptr;
 };
 
 TEST_F(ListLayout, WindowAndControlsInCreationOrder) {
@@ -114,16 +117,16 @@ TEST_F(ListLayout, ButtonsCarryTheHostButtonProperties) {
 }
 
 TEST_F(ListLayout, GridIsBoundAndItsSelectSaved) {
-    auto& dw = w->dw_1();
+    auto& dw = w->control_as<host::uo_dwtitlesort>("dw_1");
     EXPECT_EQ(dw.dataobject_property(), "D_EMPLOYEE");
-    EXPECT_EQ(dw.dataobject(), "d_employee");
+    EXPECT_EQ(dw.data().dataobject(), "d_employee");
     EXPECT_TRUE(dw.hscrollbar());
     EXPECT_TRUE(dw.vscrollbar());
-    EXPECT_EQ(dw.transaction(), &h.sqlca);
-    EXPECT_EQ(w->ls_sql(), dw.definition()->select);
-    EXPECT_EQ(w->ls_sql().find("where"), std::string::npos);
-    EXPECT_EQ(w->li_currow(), 0);
-    EXPECT_EQ(w->li_rowcount(), 0);
+    EXPECT_EQ(dw.data().transaction(), &h.sqlca);
+    EXPECT_EQ(w->instance_variable("ls_sql"), dw.definition()->select);
+    EXPECT_EQ(w->instance_variable("ls_sql")->find("where"), std::string::npos);
+    EXPECT_EQ(w->instance_variable("li_currow"), "0");
+    EXPECT_EQ(w->instance_variable("li_rowcount"), "0");
     EXPECT_TRUE(ui.prompts().empty());
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "screens/list/w_employee.h"
+#include "platform/runtime/datawindow_control.h"
 #include "tests/screens/screen_fixture.h"
 
 namespace list_test {
@@ -30,8 +30,7 @@ class ListTest : public screens_test::ScreenTest {
         ScreenTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
         for (const Employee& e : staff()) add(e);
-        w = dynamic_cast<screens::w_employee*>(
-            app.open_sheet("w_employee", h.w_main(), std::nullopt, 0, 0));
+        w = open_sheet("w_employee", std::nullopt);
         ASSERT_NE(w, nullptr);
     }
 
@@ -43,13 +42,28 @@ class ListTest : public screens_test::ScreenTest {
     runtime::CommandButton& button(const char* name) {
         return w->control_as<runtime::CommandButton>(name);
     }
-    runtime::DataWindowControl& grid() { return w->dw_1(); }
+    runtime::DataWindowControl& grid() { return w->control_as<runtime::DataWindowControl>("dw_1"); }
+    runtime::SingleLineEdit& edit(const char* name) {
+        return w->control_as<runtime::SingleLineEdit>(name);
+    }
+    // The window's counters and saved SELECT.
+    int li_currow() const { return std::stoi(w->instance_variable("li_currow").value()); }
+    int li_rowcount() const { return std::stoi(w->instance_variable("li_rowcount").value()); }
+    std::string ls_sql() const { return w->instance_variable("ls_sql").value(); }
+
+    // What the user does with the mouse.
+    void press(const char* name) { runtime::user::press(button(name)); }
+    void click_row(int row, const char* object) { runtime::user::click(grid(), row, object); }
+    void double_click_row(int row, const char* object) {
+        if (runtime::user::click(grid(), row, object) == runtime::InputResult::done)
+            runtime::user::double_click(grid(), row, object);
+    }
 
     // Types into both boxes and presses the query button.
     void search(const std::string& id, const std::string& name) {
-        w->sle_id().type(id);
-        w->sle_name().type(name);
-        button("cb_1").press();
+        runtime::user::type(edit("sle_id"), id);
+        runtime::user::type(edit("sle_name"), name);
+        runtime::user::press(button("cb_1"));
     }
 
     std::vector<std::string> numbers() {
@@ -72,6 +86,7 @@ class ListTest : public screens_test::ScreenTest {
             if (r.window == "w_employeeadd") out.push_back(r);
         return out;
     }
+
     // The number the latest open form shows: "(no form)", or "(null)" for a new record.
     std::string open_form_number() {
         runtime::Window* form = app.find_open("w_employeeadd");
@@ -80,7 +95,7 @@ class ListTest : public screens_test::ScreenTest {
         return dw.getitemstring(1, "eid").value_or("(null)");
     }
 
-    screens::w_employee* w = nullptr;
+    host::w_mysheet* w = nullptr;
 };
 
 }  // namespace list_test
