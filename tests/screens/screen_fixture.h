@@ -25,6 +25,27 @@
 
 namespace screens_test {
 
+// A window of the screen library opened as a sheet of w_main with no database behind it.
+class WindowWithoutDatabase : public ::testing::Test {
+  protected:
+    void open_window(std::string_view name, std::optional<std::string> request, int menu,
+                     int arrangement) {
+        h.register_classes();
+        library = testing_support::load_screens(h);
+        w = dynamic_cast<host::w_mysheet*>(
+            app.open_sheet(name, h.w_main(), std::move(request), menu, arrangement));
+        ASSERT_NE(w, nullptr);
+    }
+
+    testing_support::TempDir dir;
+    runtime::ScriptedInteraction ui;
+    runtime::Files files{dir / "drive_c"};
+    runtime::Application app{ui, files};
+    host::Host h{app};
+    std::unique_ptr<host::ScreenLibrary> library;
+    host::w_mysheet* w = nullptr;
+};
+
 class ScreenTest : public ::testing::TestWithParam<std::string> {
   protected:
     // Derived fixtures call this first and stop when it skipped or failed:

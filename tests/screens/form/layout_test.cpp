@@ -5,38 +5,19 @@
 
 #include <fstream>
 
-#include "platform/runtime/application.h"
 #include "platform/runtime/datawindow_control.h"
-#include "platform/runtime/scripted_interaction.h"
 #include "platform/runtime/user_input.h"
-#include "screens/host/host.h"
-#include "screens/host/uo_xpbutton.h"
-#include "screens/host/w_mysheet.h"
-#include "tests/screens/support/screens.h"
-#include "tests/support/test_db.h"
+#include "tests/screens/screen_checks.h"
+#include "tests/screens/screen_fixture.h"
 
 namespace {
 
-class FormLayout : public ::testing::Test {
+class FormLayout : public screens_test::WindowWithoutDatabase {
   protected:
-    void SetUp() override {
-        h.register_classes();
-        library = testing_support::load_screens(h);
-        w = dynamic_cast<host::w_mysheet*>(
-            app.open_sheet("w_employeeadd", h.w_main(), "new", 3, 2));
-        ASSERT_NE(w, nullptr);
-    }
+    void SetUp() override { open_window("w_employeeadd", "new", 3, 2); }
     std::filesystem::path temp_photo() const { return files.map("c:\\tempemployee.JPG"); }
     runtime::DataWindowControl& dw() { return w->control_as<runtime::DataWindowControl>("dw_1"); }
     host::uo_xpbutton& button(const char* name) { return w->control_as<host::uo_xpbutton>(name); }
-
-    testing_support::TempDir dir;
-    runtime::ScriptedInteraction ui;
-    runtime::Files files{dir / "drive_c"};
-    runtime::Application app{ui, files};
-    host::Host h{app};
-    std::unique_ptr<host::ScreenLibrary> library;
-    host::w_mysheet* w = nullptr;
 };
 
 TEST_F(FormLayout, WindowAndControlsInCreationOrder) {
@@ -51,31 +32,15 @@ TEST_F(FormLayout, WindowAndControlsInCreationOrder) {
     for (auto* c : w->controls()) names.push_back(c->name());
     EXPECT_EQ(names, (std::vector<std::string>{"cb_login", "dw_1", "cb_add", "cb_save", "cb_modi",
                                                "cb_del", "cb_print", "cb_7"}));
-    struct Place {
-        const char* name;
-        int x, y, width, height, tab_order;
-        const char* text;
-    };
-    const Place places[] = {
-        {"dw_1", 27, 36, 2651, 1528, 10, ""},
-        {"cb_add", 315, 1600, 325, 96, 60, "新增(&A)"},
-        {"cb_save", 658, 1600, 325, 96, 70, "保存(&S)"},
-        {"cb_modi", 1001, 1600, 325, 96, 80, "修改(&M)"},
-        {"cb_del", 1344, 1600, 325, 96, 90, "删除(&D)"},
-        {"cb_print", 1691, 1600, 325, 96, 100, "打印(&P)"},
-        {"cb_7", 2034, 1600, 325, 96, 120, "退出(&E)"},
-    };
-    for (const Place& p : places) {
-        SCOPED_TRACE(p.name);
-        const runtime::Control& c = w->control(p.name);
-        EXPECT_EQ(c.x(), p.x);
-        EXPECT_EQ(c.y(), p.y);
-        EXPECT_EQ(c.width(), p.width);
-        EXPECT_EQ(c.height(), p.height);
-        EXPECT_EQ(c.tab_order(), p.tab_order);
-        EXPECT_EQ(c.text(), p.text);
-        EXPECT_TRUE(c.bringtotop());
-    }
+    screens_test::expect_places(*w, {
+                                        {"dw_1", 27, 36, 2651, 1528, 10, ""},
+                                        {"cb_add", 315, 1600, 325, 96, 60, "新增(&A)"},
+                                        {"cb_save", 658, 1600, 325, 96, 70, "保存(&S)"},
+                                        {"cb_modi", 1001, 1600, 325, 96, 80, "修改(&M)"},
+                                        {"cb_del", 1344, 1600, 325, 96, 90, "删除(&D)"},
+                                        {"cb_print", 1691, 1600, 325, 96, 100, "打印(&P)"},
+                                        {"cb_7", 2034, 1600, 325, 96, 120, "退出(&E)"},
+                                    });
 }
 
 TEST_F(FormLayout, DataWindowPresentsTheFormBoundToSqlca) {
@@ -88,33 +53,14 @@ TEST_F(FormLayout, DataWindowPresentsTheFormBoundToSqlca) {
 }
 
 TEST_F(FormLayout, ButtonsCarryTheHostLook) {
-    struct Look {
-        const char* name;
-        const char* tag;
-        const char* icon;
-    };
-    const Look looks[] = {{"cb_add", "新增加一张进货单", "ico/new.ico"},
-                          {"cb_save", "", "ico/save.ico"},
-                          {"cb_modi", "", "ico/edit.ico"},
-                          {"cb_del", "删除后不能恢复", "ico/delete.ico"},
-                          {"cb_print", "", "ico/print.ico"},
-                          {"cb_7", "", "ico/exit.ico"}};
-    for (const Look& l : looks) {
-        SCOPED_TRACE(l.name);
-        const host::uo_xpbutton& b = button(l.name);
-        EXPECT_EQ(b.tag(), l.tag);
-        EXPECT_EQ(b.picture(false, false), l.icon);
-        EXPECT_EQ(b.picture(true, false), l.icon);
-        EXPECT_EQ(b.picture(false, true), l.icon);
-        EXPECT_TRUE(b.chimb());
-        EXPECT_EQ(b.captionalign(), 1);
-        EXPECT_EQ(b.tooltiptype(), 2);
-        EXPECT_TRUE(b.tooltiptitle());
-        EXPECT_EQ(b.backcolor(), 16495676);
-        EXPECT_EQ(b.fontcolorover(), 255);
-        EXPECT_EQ(b.cancel(), std::string(l.name) == "cb_7");
-    }
-    EXPECT_EQ(w->cancel_button(), &w->control("cb_7"));
+    screens_test::expect_buttons(*w,
+                                 {{"cb_add", "新增加一张进货单", "ico/new.ico"},
+                                  {"cb_save", "", "ico/save.ico"},
+                                  {"cb_modi", "", "ico/edit.ico"},
+                                  {"cb_del", "删除后不能恢复", "ico/delete.ico"},
+                                  {"cb_print", "", "ico/print.ico"},
+                                  {"cb_7", "", "ico/exit.ico"}},
+                                 "cb_7");
 }
 
 TEST_F(FormLayout, NewRecordIsOneEmptyRowWithOnlyDeleteDisabled) {
