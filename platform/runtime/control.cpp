@@ -24,6 +24,10 @@ void Control::resize(int width, int height) {
     assign(height_, height, "height");
 }
 
+std::optional<std::string> Control::property(std::string_view) const {
+    return std::nullopt;
+}
+
 bool Control::has_focus() const {
     return parent_ && parent_->focused() == this;
 }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -83,6 +84,11 @@ class Control : public PropertyOwner {
     void set_background_color(std::int64_t v) { assign(background_color_, v, "backcolor"); }
     void set_border_style(int v) { assign(border_style_, v, "borderstyle"); }
     void set_focus_rectangle(bool v) { assign(focus_rectangle_, v, "focusrectangle"); }
+
+    // A property a descendant class adds (a host button's colours and icons, say), by name, as
+    // text, so a presentation can show it without knowing the class; nullopt when the
+    // control has no such property.
+    virtual std::optional<std::string> property(std::string_view name) const;
 
     // Whether the user can give this control the focus.
     virtual bool accepts_focus() const { return enabled_ && visible_; }

@@ -186,6 +186,7 @@ bool ScriptDriver::run_line(std::string_view line, int line_number) {
         if (args.empty()) return true;
         command = args[0];
         execute(args);
+        if (after_line_) after_line_();
         return true;
     } catch (const std::exception& e) {
         // Script mistakes, missing windows or controls, database errors of `sql`.
@@ -208,7 +209,7 @@ void ScriptDriver::execute(const Args& a) {
         {"rows", &ScriptDriver::cmd_rows},         {"buttons", &ScriptDriver::cmd_buttons},
         {"text", &ScriptDriver::cmd_text},         {"item", &ScriptDriver::cmd_item},
         {"describe", &ScriptDriver::cmd_describe}, {"file", &ScriptDriver::cmd_file},
-        {"windows", &ScriptDriver::cmd_windows}};
+        {"windows", &ScriptDriver::cmd_windows},   {"screenshot", &ScriptDriver::cmd_screenshot}};
     const std::string name = text::ascii_lower(a[0]);
     if (name == "clickrow" || name == "dblclickrow") return cmd_row_click(a, name == "dblclickrow");
     if (name == "window") {
@@ -481,6 +482,20 @@ void ScriptDriver::cmd_variable(std::string_view target) {
                    .add("name", name)
                    .add("value", *value)
                    .str());
+}
+
+void ScriptDriver::cmd_screenshot(const Args& a) {
+    need(a, 2, 2, "screenshot NAME");
+    if (!screenshooter_)
+        throw ScriptError(
+            "screenshots are taken by the desktop program: tarvo --headless "
+            "--script FILE --screenshot DIR");
+    for (char c : a[1])
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_')
+            throw ScriptError("a screenshot name has letters, digits, '-' and '_' only");
+    std::vector<std::optional<std::string>> files;
+    for (auto& f : screenshooter_(a[1])) files.emplace_back(std::move(f));
+    write_line(JsonLine("screenshot").add("name", a[1]).add_raw("files", json_array(files)).str());
 }
 
 void ScriptDriver::cmd_windows(const Args& a) {

@@ -26,6 +26,21 @@ void uo_xpbutton::set_up(const XpButtonSetup& setup) {
     set_tooltiptitle(true);
 }
 
+std::optional<std::string> uo_xpbutton::property(std::string_view name) const {
+    if (name == "normalpicname") return normalpicname_;
+    if (name == "movepicname") return movepicname_;
+    if (name == "bkpicname") return bkpicname_;
+    const std::pair<const char*, std::int64_t> numbers[] = {
+        {"backcolor", backcolor_},         {"backcolorover", backcolorover_},
+        {"backcolordown", backcolordown_}, {"fontcolor", fontcolor_},
+        {"fontcolorover", fontcolorover_}, {"fontcolordown", fontcolordown_},
+        {"captionalign", captionalign_},   {"tooltiptype", tooltiptype_},
+        {"tooltiptitle", tooltiptitle_},   {"chimb", chimb_}};
+    for (const auto& [n, v] : numbers)
+        if (name == n) return std::to_string(v);
+    return CommandButton::property(name);
+}
+
 std::string uo_xpbutton::caption() const {
     std::string out;
     const std::string& t = text();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/runtime/control.h"
@@ -54,6 +55,9 @@ class uo_xpbutton : public runtime::CommandButton {
     // screens' size (325 x 96), brought to the top; the icon for all three states; chimb,
     // caption alignment 1, tooltip type 2 with a title; the host's colours.
     void set_up(const XpButtonSetup& setup);
+
+    // normalpicname, backcolor, ... by name: what a presentation reads to draw the button.
+    std::optional<std::string> property(std::string_view name) const override;
 
     // The caption as shown: the text without the '&' that marks the access key.
     std::string caption() const;

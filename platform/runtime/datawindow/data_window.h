@@ -173,7 +173,8 @@ class DataWindow {
     // as it is typed), a masked entry more characters than its mask. The refusal, for the
     // user, or nullopt when the text fits. Dates and code-table entries are checked when
     // the edit is accepted.
-    std::optional<std::string> check_typing(std::string_view text) const;
+    // `column` (1-based) checks another field than the current one.
+    std::optional<std::string> check_typing(std::string_view text, int column = 0) const;
     // Starts or changes the pending edit of the current cell. -1 when there is no current
     // cell, the data window is read-only (read-only stops the user, not setitem), or the
     // text does not pass check_typing (the pending edit then stays as it was).

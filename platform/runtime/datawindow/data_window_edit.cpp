@@ -93,9 +93,10 @@ bool DataWindow::parse_entry(int column, const std::string& text, std::optional<
     return true;
 }
 
-std::optional<std::string> DataWindow::check_typing(std::string_view typed) const {
-    if (current_column_ < 0) return "没有可编辑的字段";
-    const ColumnDef& c = def_->columns[current_column_];
+std::optional<std::string> DataWindow::check_typing(std::string_view typed, int column) const {
+    const int index = column > 0 ? column - 1 : current_column_;
+    if (index < 0 || index >= column_count()) return "没有可编辑的字段";
+    const ColumnDef& c = def_->columns[index];
     if (!text::is_valid_utf8(typed)) return "文本编码无效：" + c.name;
     if (c.edit_style == EditStyle::edit_mask) {
         if (typed.size() > c.edit_mask.size())
