@@ -31,11 +31,6 @@ class w_employeeadd : public host::w_mysheet {
 
     // "new" from Add until the record's first successful save.
     const std::string& flag() const { return flag_; }
-    // The number the shown record has in the table; none while it is not in the table
-    // (opened with "new", after Add, after a delete, or a number that no row has).
-    const std::optional<std::string>& stored_eid() const { return stored_eid_; }
-    // A photo chosen while the record is not in the table; written with its first save.
-    const std::optional<db::Bytes>& pending_photo() const { return pending_photo_; }
 
     // The controls by name; NullObjectError when one is missing (after destroy).
     runtime::DataWindowControl& dw_1() const;
@@ -86,7 +81,10 @@ class w_employeeadd : public host::w_mysheet {
     static constexpr const char* kPhotoUpdate = "update employee set photo = ? where eid = ? ";
 
     std::string flag_;
+    // The number the shown record has in the table; none while it is not in the table
+    // (opened with "new", after Add, after a delete, or a number that no row has).
     std::optional<std::string> stored_eid_;
+    // A photo chosen while the record is not in the table; written with its first save.
     std::optional<db::Bytes> pending_photo_;
 };
 
