@@ -10,6 +10,7 @@ DataWindowControl::DataWindowControl(std::string name)
     // Errors go to the window's application; a control no application opened has nobody
     // to tell.
     data_.set_dberror_handler([this](const DbError& e) {
+        if (run_event("dberror", [&] { return dberror(e); }) == 1) return;
         Application* app = application();
         if (!app) return;
         std::string text = "数据库操作失败（错误代码 " + std::to_string(e.code) + "）：" + e.text;
@@ -59,6 +60,9 @@ int DataWindowControl::doubleclicked(int, int, int, const std::string&) {
     return 0;
 }
 int DataWindowControl::ue_key(int, unsigned) {
+    return 0;
+}
+int DataWindowControl::dberror(const DbError&) {
     return 0;
 }
 

@@ -49,7 +49,10 @@ class DataWindowControl : public Control {
     std::string getsqlselect() const { return data_.getsqlselect(); }
     int setsqlselect(std::string_view select) { return data_.setsqlselect(select); }
     int retrieve(const db::Params& arguments = {}) { return data_.retrieve(arguments); }
-    int update(bool accept = true) { return data_.update(accept); }
+    int update(bool accept = true, bool resetflag = true) {
+        return data_.update(accept, resetflag);
+    }
+    int resetupdate() { return data_.resetupdate(); }
     int rowcount() const { return data_.rowcount(); }
     int deletedcount() const { return data_.deletedcount(); }
     int modifiedcount() const { return data_.modifiedcount(); }
@@ -86,6 +89,9 @@ class DataWindowControl : public Control {
     virtual int doubleclicked(int x, int y, int row, const std::string& object);
     // A key pressed while the control has the focus.
     virtual int ue_key(int key, unsigned keyflags);
+    // A database error of the data window, before the runtime shows it: returning 1 says
+    // the handler told the user itself, and the runtime's message box is not shown.
+    virtual int dberror(const DbError& error);
 
     int trigger_clicked(int x, int y, int row, const std::string& object);
     int trigger_doubleclicked(int x, int y, int row, const std::string& object);

@@ -18,7 +18,6 @@
 namespace screens {
 
 class w_employee_dw_1;
-class w_employee_button;
 
 class w_employee : public host::w_mysheet {
   public:
@@ -50,7 +49,6 @@ class w_employee : public host::w_mysheet {
 
   private:
     friend class w_employee_dw_1;
-    friend class w_employee_button;
 
     // Handlers of the controls, run after the control's ancestor handler.
     void dw_1_constructor();

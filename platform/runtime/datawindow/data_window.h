@@ -54,6 +54,9 @@ struct DbError {
     std::string text;  // the database's message
     std::string sql;   // the statement that failed, placeholders unfilled
     int row = 0;       // the primary row being written; 0 for retrieve and deletions
+    // The row to write was changed or removed by someone else since it was retrieved (an
+    // UPDATE or DELETE by key touched no row).
+    bool conflict = false;
 };
 
 // An accepted edit that validation refused.
@@ -96,8 +99,13 @@ class DataWindow {
     int retrieve(const db::Params& arguments = {});
     // Writes pending deletions, inserts and changes as one unit (deletions first). Returns 1;
     // or -1 with buffers and table unchanged and the error reported. `accept` first accepts
-    // the pending edit; a refused one fails the update.
-    int update(bool accept = true);
+    // the pending edit; a refused one fails the update. With `resetflag` false the rows
+    // keep their statuses (and deletions stay pending) until resetupdate(), so a caller
+    // that commits afterwards can keep them when the commit fails.
+    int update(bool accept = true, bool resetflag = true);
+    // Takes the written state as the retrieved one: statuses become not modified, original
+    // values are forgotten, pending deletions dropped. Returns 1.
+    int resetupdate();
 
     // --- rows --------------------------------------------------------------------------
     int rowcount() const { return static_cast<int>(rows_.size()); }
@@ -259,6 +267,7 @@ class DataWindow {
     void report_dberror(DbError error) const;
     db::Value bind_value(int column, std::optional<std::string_view> v) const;
     void add_key_condition(const Row& row, PlannedStatement& s) const;
+    void add_unchanged_condition(const Row& row, int column, PlannedStatement& s) const;
     std::optional<PlannedStatement> statement_for(int row) const;
     std::vector<PlannedStatement> plan_update() const;
     std::optional<DbError> write_plan(const std::vector<PlannedStatement>& plan) const;

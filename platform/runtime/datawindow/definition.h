@@ -89,10 +89,18 @@ struct RetrievalArgument {
     ColumnType type = ColumnType::text;
 };
 
+// What a changed row's UPDATE requires of the table's row besides the key.
+enum class UpdateWhere {
+    key,               // nothing: the key alone finds the row
+    key_and_modified,  // the retrieved values of the columns it changes, so a row another
+                       // user changed in those columns since is not overwritten
+};
+
 struct UpdateDef {
     std::string table;                     // empty: the definition does not write
     std::vector<std::string> key_columns;  // rows are written back by these columns
     std::vector<std::string> updatable_columns;
+    UpdateWhere where = UpdateWhere::key;
 };
 
 struct Definition {

@@ -135,6 +135,13 @@ TEST_P(DataWindowControlTest, DatabaseErrorsAreShownThroughTheMessageBox) {
     EXPECT_EQ(ui.prompts()[0].kind, "db-error");
     EXPECT_EQ(ui.prompts()[0].icon, Icon::stop_sign);
     EXPECT_NE(ui.prompts()[0].text.find("nowhere"), std::string::npos) << ui.prompts()[0].text;
+    EXPECT_EQ(log.lines, std::vector<std::string>{"dberror"});
+
+    // A control whose dberror tells the user itself keeps the runtime's box away.
+    w->dw->dberror_result = 1;
+    EXPECT_EQ(w->dw->retrieve(), -1);
+    EXPECT_EQ(ui.prompts().size(), 1u);
+    EXPECT_EQ(log.lines.size(), 2u);
 }
 
 TEST_P(DataWindowControlTest, DataobjectKeepsTheStoredNameAndAnUnknownOneChangesNothing) {

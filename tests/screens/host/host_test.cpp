@@ -12,6 +12,7 @@
 #include "screens/host/uo_xpbutton.h"
 #include "screens/host/w_mysheet.h"
 #include "tests/platform/runtime/demo_window.h"
+#include "tests/screens/screen_checks.h"
 #include "tests/support/test_db.h"
 
 namespace {
@@ -151,6 +152,52 @@ TEST_F(HostTest, XpButtonCarriesItsLookAndAnnouncesChanges) {
     amp.set_text("A&&B");
     EXPECT_EQ(amp.caption(), "A&B");
     EXPECT_EQ(amp.accelerator(), 0);
+}
+
+TEST_F(HostTest, SetUpGivesEveryScreenButtonTheHostLook) {
+    host::uo_xpbutton b("cb_add");
+    b.set_up({"新增(&A)", 315, 1600, 60, "新增加一张进货单", "ico/new.ico"});
+    EXPECT_EQ(b.text(), "新增(&A)");
+    EXPECT_EQ(std::make_pair(b.x(), b.y()), std::make_pair(315, 1600));
+    EXPECT_EQ(std::make_pair(b.width(), b.height()), std::make_pair(325, 96));
+    EXPECT_EQ(b.tab_order(), 60);
+    EXPECT_TRUE(b.bringtotop());
+    EXPECT_EQ(b.tag(), "新增加一张进货单");
+    for (bool over : {false, true})
+        for (bool pressed : {false, true}) EXPECT_EQ(b.picture(over, pressed), "ico/new.ico");
+    screens_test::expect_host_look(b, "ico/new.ico");
+    EXPECT_FALSE(b.cancel());
+
+    host::uo_xpbutton untagged("cb_save");
+    untagged.set_tag("旧的");
+    untagged.set_up({"保存(&S)", 658, 1600, 70, nullptr, "ico/save.ico"});
+    EXPECT_EQ(untagged.tag(), "旧的");  // no tag given: the tag is left alone
+}
+
+// A window whose handler a ScreenButton runs after the host button's.
+struct HandlerSheet : host::w_mysheet {
+    explicit HandlerSheet(host::Host& h) : w_mysheet(h, "w_handlers") {}
+    int create() override {
+        w_mysheet::create();
+        add_control<host::ScreenButton<HandlerSheet>>("cb_go", *this, &HandlerSheet::go);
+        add_control<host::ScreenButton<HandlerSheet>>("cb_print", *this, nullptr);
+        return 0;
+    }
+    void go() {
+        g_log.push_back("go");
+        request_close();
+    }
+};
+
+TEST_F(HostTest, ScreenButtonRunsTheWindowsHandlerOrOnlyTheHostOne) {
+    app.register_class("w_handlers", [this] { return std::make_unique<HandlerSheet>(h); });
+    Window* s = app.open_sheet("w_handlers", h.w_main(), std::nullopt, 0, 0);
+    s->control_as<CommandButton>("cb_print").press();
+    EXPECT_TRUE(g_log.empty());
+    EXPECT_TRUE(s->is_open());
+    s->control_as<CommandButton>("cb_go").press();
+    EXPECT_EQ(g_log, std::vector<std::string>{"go"});
+    EXPECT_FALSE(s->is_open());
 }
 
 TEST_F(HostTest, ScreenButtonRunsAfterTheHostButtonAndNotWhenDisabled) {

@@ -1,23 +1,11 @@
-// The employee list opened as the host opens it: a sheet of w_main over a real database,
-// with scripted dialogs. Employees are set up and checked through a second connection, as
-// another user of the same database would.
+// The employee list opened as the host opens it, a sheet of w_main, over six employees.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/runtime/application.h"
 #include "platform/runtime/datawindow_control.h"
-#include "platform/runtime/scripted_interaction.h"
-#include "platform/runtime/user_input.h"
-#include "schema/schema.h"
-#include "screens/host/host.h"
-#include "screens/host/w_mysheet.h"
-#include "tests/screens/support/screens.h"
-#include "tests/support/test_db.h"
+#include "tests/screens/screen_fixture.h"
 
 namespace list_test {
 
@@ -36,19 +24,13 @@ inline const std::vector<Employee>& staff() {
     return s;
 }
 
-class ListTest : public ::testing::TestWithParam<std::string> {
+class ListTest : public screens_test::ScreenTest {
   protected:
     void SetUp() override {
-        TARVO_REQUIRE_DB(database);
-        other = database.connect();
-        schema::create(*other);
+        ScreenTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         for (const Employee& e : staff()) add(e);
-        h.gs_username = "admin";
-        ASSERT_EQ(h.sqlca.connect(database.url()), 0) << h.sqlca.sqlerrtext();
-        h.register_classes();
-        library = testing_support::load_screens(h);
-        w = dynamic_cast<host::w_mysheet*>(
-            app.open_sheet("w_employee", h.w_main(), std::nullopt, 0, 0));
+        w = open_sheet("w_employee", std::nullopt);
         ASSERT_NE(w, nullptr);
     }
 
@@ -97,13 +79,6 @@ class ListTest : public ::testing::TestWithParam<std::string> {
         return out;
     }
 
-    // Prompts of one kind ("info", "error", "save", "db-error", ...).
-    std::vector<runtime::Prompt> prompts(const std::string& kind) {
-        std::vector<runtime::Prompt> out;
-        for (const auto& p : ui.prompts())
-            if (p.kind == kind) out.push_back(p);
-        return out;
-    }
     // Requests to open the employee form.
     std::vector<runtime::OpenRequest> form_requests() {
         std::vector<runtime::OpenRequest> out;
@@ -112,14 +87,14 @@ class ListTest : public ::testing::TestWithParam<std::string> {
         return out;
     }
 
-    testing_support::TestDatabase database{GetParam()};
-    testing_support::TempDir dir;
-    std::unique_ptr<db::Connection> other;
-    runtime::ScriptedInteraction ui;
-    runtime::Files files{dir / "drive_c"};
-    runtime::Application app{ui, files};
-    host::Host h{app};
-    std::unique_ptr<host::ScreenLibrary> library;
+    // The number the latest open form shows: "(no form)", or "(null)" for a new record.
+    std::string open_form_number() {
+        runtime::Window* form = app.find_open("w_employeeadd");
+        if (!form) return "(no form)";
+        auto& dw = form->control_as<runtime::DataWindowControl>("dw_1");
+        return dw.getitemstring(1, "eid").value_or("(null)");
+    }
+
     host::w_mysheet* w = nullptr;
 };
 

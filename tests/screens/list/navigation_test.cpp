@@ -109,6 +109,7 @@ TEST_P(ListNavigation, EnterOpensTheClickedEmployeeWithItsUntrimmedNumber) {
     grid().setfocus();
     press_key(kEnter);
     expect_form_request("E12  ");
+    EXPECT_EQ(open_form_number(), "E12  ");
     EXPECT_TRUE(prompts("info").empty());
 }
 
@@ -116,6 +117,7 @@ TEST_P(ListNavigation, DoubleClickOpensTheEmployee) {
     search("12", "");
     double_click_row(1, "ename");
     expect_form_request("E12  ");
+    EXPECT_EQ(open_form_number(), "E12  ");
     EXPECT_EQ(li_currow(), 1);
     double_click_row(0, "eid_t");  // on the header: nothing opens
     EXPECT_EQ(form_requests().size(), 1u);
@@ -123,6 +125,7 @@ TEST_P(ListNavigation, DoubleClickOpensTheEmployee) {
 
 TEST_P(ListNavigation, ModifyOpensTheCurrentRowAndAddOpensANewOne) {
     press("cb_3");  // even with the list empty
+    EXPECT_EQ(open_form_number(), "(null)");
     search("", "");
     click_row(4, "eid");
     press("cb_4");
@@ -132,6 +135,8 @@ TEST_P(ListNavigation, ModifyOpensTheCurrentRowAndAddOpensANewOne) {
     EXPECT_EQ(requests[0].menu_position, 3);
     EXPECT_EQ(requests[0].arrangement, 2);
     EXPECT_EQ(requests[1].parameter, "12");
+    EXPECT_EQ(open_form_number(), "12");
+    EXPECT_EQ(app.sheets(h.w_main()).size(), 3u);  // the list and two forms
 }
 
 TEST_P(ListNavigation, VanishedEmployeeIsReportedAndTheLastSearchRefilled) {
@@ -144,6 +149,7 @@ TEST_P(ListNavigation, VanishedEmployeeIsReportedAndTheLastSearchRefilled) {
     ASSERT_EQ(info.size(), 1u);
     EXPECT_EQ(info[0].text, "该员工不存在，请重新刷新数据");
     EXPECT_TRUE(form_requests().empty());
+    EXPECT_EQ(open_form_number(), "(no form)");
     EXPECT_EQ(numbers(), (std::vector<std::string>{"E12  ", "112"}));  // the last search again
     EXPECT_EQ(li_rowcount(), 4);                                       // the counters stay
     EXPECT_EQ(li_currow(), 2);

@@ -1,0 +1,42 @@
+// Peak memory of one piece of work, measured as the rise of the process's resident set
+// above what it held before (Linux: VmHWM reset through /proc/self/clear_refs).
+//
+// While measuring, large blocks are kept out of malloc's reusable heap (a low mmap
+// threshold, a trim before), so each large allocation shows up in the resident set while it
+// lives. Afterwards both thresholds are raised, as glibc raises them itself in a program
+// that has freed large blocks before, so the timed runs reuse memory as such a program does.
+#pragma once
+
+#include <malloc.h>
+
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <string>
+
+namespace bench_support {
+
+// kB of a "Name:   123 kB" line of /proc/self/status; -1 when it cannot be read.
+inline std::int64_t status_kb(const std::string& name) {
+    std::ifstream in("/proc/self/status");
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind(name + ":", 0) == 0) return std::stoll(line.substr(name.size() + 1));
+    return -1;
+}
+
+// Bytes by which `work` raised the resident set at its highest; -1 when not measurable.
+inline std::int64_t peak_memory_of(const std::function<void()>& work) {
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 128 * 1024);
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";  // the high-water mark restarts from now
+    const std::int64_t before = status_kb("VmRSS");
+    work();
+    const std::int64_t peak = status_kb("VmHWM");
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    if (before < 0 || peak < 0) return -1;
+    return (peak - before) * 1024;
+}
+
+}  // namespace bench_support
