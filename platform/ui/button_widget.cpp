@@ -53,14 +53,17 @@ void ButtonWidget::paintEvent(QPaintEvent*) {
     if (!background.isValid()) {
         style()->drawControl(QStyle::CE_PushButtonBevel, &option, &p, this);
     } else {
+        // A disabled button keeps its shape in a greyed version of its colour.
+        if (!isEnabled()) background = QColor::fromHsv(background.hue(), 40, 215);
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(background.darker(125));
-        p.setBrush(isEnabled() ? background : background.lighter(130));
+        p.setBrush(background);
         p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
     }
-    if (!text.isValid() || !isEnabled())
-        text = palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                               QPalette::ButtonText);
+    if (!isEnabled())
+        text = QColor(128, 128, 128);
+    else if (!text.isValid())
+        text = palette().color(QPalette::ButtonText);
 
     // The icon of the state drawn, then the caption; the accelerator letter underlined.
     const char* icon_property = down ? "bkpicname" : over ? "movepicname" : "normalpicname";

@@ -168,6 +168,7 @@ void FreeFormView::show_field(Field& f) {
         current ? dw.gettext().value_or("") : dw.edit_text(row(), f.column).value_or("");
     if (f.edit && f.edit->text() != qt(text)) {
         f.edit->setText(qt(text));
+        if (!f.edit->hasFocus()) f.edit->setCursorPosition(0);  // the text's start shows
     } else if (f.combo) {
         const int index = f.combo->findText(qt(text));
         f.combo->setCurrentIndex(index);

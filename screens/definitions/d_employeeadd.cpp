@@ -1,6 +1,8 @@
 // d_employeeadd: one employee as a form. A caption and a field per column, laid out in
 // lines, the photo p_1 at the right of the first five lines. Fields are visited in column
 // order (tab 10 to 240), not in their visual order.
+#include <algorithm>
+
 #include "platform/text/gbk.h"
 #include "screens/definitions/employee_record.h"
 
@@ -45,8 +47,19 @@ constexpr FieldPlace kFields[] = {
 constexpr int kDetailHeight = 1488;
 constexpr int kFieldHeight = 84;
 constexpr int kCaptionHeight = 60;
-constexpr int kCaptionGap = 23;       // between a caption's right end and its field
-constexpr int kUnitsPerGbkByte = 23;  // caption width: half a Chinese character a byte
+constexpr int kCaptionGap = 23;  // between a caption's right end and its field
+// Caption widths in units: a Chinese character of 9 points is 12 pixels wide at 96 dots per
+// inch (55 units, 28 a GBK byte); a Latin letter at most 9 pixels (41 units). Rounded up so
+// no caption is cut.
+constexpr int kUnitsPerGbkByte = 28;
+constexpr int kUnitsPerAscii = 41;
+
+int caption_width(const std::string& text) {
+    const auto ascii =
+        std::count_if(text.begin(), text.end(), [](unsigned char c) { return c < 0x80; });
+    const auto wide_bytes = static_cast<long>(text::gbk_length(text)) - ascii;
+    return static_cast<int>(10 + ascii * kUnitsPerAscii + wide_bytes * kUnitsPerGbkByte);
+}
 constexpr long kWhite = 16777215;
 
 runtime::ObjectDef caption(const EmployeeColumn& c, const FieldPlace& f) {
@@ -55,7 +68,7 @@ runtime::ObjectDef caption(const EmployeeColumn& c, const FieldPlace& f) {
     o.name = std::string(c.name) + "_t";
     o.band = runtime::Band::detail;
     o.text = c.form_label;
-    int width = static_cast<int>(text::gbk_length(o.text)) * kUnitsPerGbkByte + 10;
+    const int width = caption_width(o.text);
     o.rect = {f.x - kCaptionGap - width, f.line_y + (kFieldHeight - kCaptionHeight) / 2, width,
               kCaptionHeight};
     return o;

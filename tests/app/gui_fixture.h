@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
@@ -39,6 +40,20 @@ class Gui : public ::testing::Test {
         desktop = std::make_unique<app::Desktop>(o);
         ASSERT_TRUE(desktop->start());
         QApplication::processEvents();
+        // A dialog nobody answers fails the test instead of hanging it.
+        watchdog.setInterval(2000);
+        QObject::connect(&watchdog, &QTimer::timeout, [this] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (!dialog || dialog != last_seen) {
+                last_seen = dialog;
+                return;
+            }
+            auto* box = qobject_cast<QMessageBox*>(dialog);
+            ADD_FAILURE() << "unanswered dialog: "
+                          << (box ? box->text() : dialog->windowTitle()).toStdString();
+            dialog->close();
+        });
+        watchdog.start();
     }
     void TearDown() override {
         desktop.reset();
@@ -59,6 +74,19 @@ class Gui : public ::testing::Test {
         runtime::Control* c = w ? w->find_control(control) : nullptr;
         return c ? dynamic_cast<W*>(v->widget_of(*c)) : nullptr;
     }
+    // Types text as a user does: Latin keys one by one, and each Chinese character as an
+    // input method hands it over (a committed string).
+    static void type_text(QWidget* w, const QString& text) {
+        for (QChar c : text) {
+            if (c.unicode() < 0x80) {
+                QTest::keyClick(w, c.toLatin1());
+            } else {
+                QInputMethodEvent commit;
+                commit.setCommitString(QString(c));
+                QApplication::sendEvent(w, &commit);
+            }
+        }
+    }
     void click(QWidget* w) {
         ASSERT_NE(w, nullptr);
         QTest::mouseClick(w, Qt::LeftButton);
@@ -78,8 +106,23 @@ class Gui : public ::testing::Test {
         });
         timer->start();
     }
-    // Answers the next message box with the button whose text starts with `button`, and
-    // keeps its text in `text`.
+    // Answers the next message boxes, in order, each with the button whose text starts with
+    // the given one, and appends their texts to `texts`.
+    static void answer_boxes(QStringList buttons, QStringList* texts = nullptr) {
+        if (buttons.isEmpty()) return;
+        const QString button = buttons.takeFirst();
+        when_dialog([button, buttons, texts](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            ASSERT_NE(box, nullptr) << "expected a message box";
+            if (texts) texts->append(box->text());
+            answer_boxes(buttons, texts);  // a box this answer leads to
+            for (QAbstractButton* b : box->buttons())
+                if (b->text().startsWith(button)) return b->click();
+            ADD_FAILURE() << "no button " << button.toStdString();
+            box->reject();
+        });
+    }
+    // Answers the next message box, and keeps its text in `text`.
     static void answer_box(const QString& button, QString* text = nullptr) {
         when_dialog([button, text](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
@@ -101,13 +144,18 @@ class Gui : public ::testing::Test {
             if (title) *title = dialog->windowTitle();
             if (filters) *filters = dialog->nameFilters();
             if (look) look(dialog);
-            dialog->selectFile(path);
+            // What the user types into the dialog's file name box, then Open or Save.
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_NE(name, nullptr);
+            name->setText(path);
             QMetaObject::invokeMethod(dialog, "accept");
         });
     }
 
     testing_support::TempDir dir;
     std::unique_ptr<app::Desktop> desktop;
+    QTimer watchdog;
+    QWidget* last_seen = nullptr;
 };
 
 }  // namespace gui_test

@@ -1,0 +1,191 @@
+// The employee form in the desktop program: opened by a double click in the list, edited
+// by typing, saved, given a photo through the file dialog, and closed through its guard.
+#include <QComboBox>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <fstream>
+
+#include "platform/ui/free_form_view.h"
+#include "platform/ui/grid_view.h"
+#include "schema/demo_data.h"
+#include "tests/app/gui_fixture.h"
+
+namespace gui_test {
+namespace {
+
+class FormGui : public Gui {
+  protected:
+    // Opens employee `eid` as the user does: search, then a double click on its row.
+    void open_employee(const char* eid) {
+        auto* sle = widget<QLineEdit>("w_employee", "sle_id");
+        sle->clear();
+        QTest::keyClicks(sle, eid);
+        click(widget("w_employee", "cb_1"));
+        auto* grid = widget<ui::GridView>("w_employee", "dw_1");
+        int row = 0;  // "E1" finds E12 too: the row of the number itself
+        while (row + 1 < grid->model()->rowCount() && grid->model()->index(row, 1).data() != eid)
+            ++row;
+        const QPoint at = grid->visualRect(grid->model()->index(row, 1)).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+        QApplication::processEvents();
+    }
+    ui::FreeFormView* form() { return widget<ui::FreeFormView>("w_employeeadd", "dw_1"); }
+    QLineEdit* field(const char* column) {
+        return form() ? dynamic_cast<QLineEdit*>(form()->object_widget(column)) : nullptr;
+    }
+    QWidget* button(const char* name) { return widget("w_employeeadd", name); }
+    runtime::Window* form_window() { return desktop->application().find_open("w_employeeadd"); }
+    QString stored(const char* column, const char* eid) {
+        auto r = database()->query_all(
+            std::string("SELECT ") + column + " FROM Employee WHERE eid = ?", {db::Value(eid)});
+        return r.rows.empty() ? "(none)" : QString::fromStdString(r.rows[0][0].to_string());
+    }
+    // Types into a field as the user does: a click into it, then the keys.
+    void type_into(const char* column, const QString& text) {
+        QLineEdit* f = field(column);
+        ASSERT_NE(f, nullptr) << column;
+        QTest::mouseClick(f, Qt::LeftButton);
+        f->selectAll();
+        type_text(f, text);
+        QApplication::processEvents();
+    }
+};
+
+TEST_F(FormGui, DoubleClickOpensTheFormAsAFixedSheet) {
+    open_employee("E2");
+    ASSERT_NE(form_window(), nullptr);
+    auto* sheet = qobject_cast<QMdiSubWindow*>(desktop->presentation()->widget_for(form_window()));
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->windowTitle(), "员工信息");
+    EXPECT_EQ(sheet->minimumSize(), sheet->maximumSize());  // not resizable
+    EXPECT_FALSE(sheet->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(sheet->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_EQ(field("eid")->text(), "E2");
+    EXPECT_EQ(field("ename")->text(), "员工E2");
+    auto* flag = dynamic_cast<QComboBox*>(form()->object_widget("flag"));
+    ASSERT_NE(flag, nullptr);
+    EXPECT_EQ(flag->currentText(), "在职");
+    EXPECT_FALSE(button("cb_save")->isEnabled());
+    EXPECT_TRUE(button("cb_modi")->isEnabled());
+}
+
+TEST_F(FormGui, TypedEditsAreSavedAndTheFiftyFirstByteIsRefusedAsItIsTyped) {
+    open_employee("E1");
+    click(button("cb_modi"));
+    type_into("eid", QString(51, '9'));
+    EXPECT_EQ(field("eid")->text(), QString(50, '9'));  // the 51st keystroke did nothing
+    type_into("eid", "E1");
+    type_into("ename", QString("张").repeated(26));
+    EXPECT_EQ(field("ename")->text(), QString("张").repeated(25));
+    type_into("bodyhigh", "180cm");
+    QString told;
+    answer_box("确定", &told);
+    click(button("cb_save"));
+    EXPECT_EQ(told, "保存成功");
+    EXPECT_EQ(stored("ename", "E1"), QString("张").repeated(25));
+    EXPECT_EQ(stored("bodyhigh", "E1"), "180cm");
+    EXPECT_FALSE(button("cb_save")->isEnabled());
+}
+
+TEST_F(FormGui, ARefusedDateKeepsTheFocusInItsFieldAndTheButtonUnpressed) {
+    open_employee("E1");
+    click(button("cb_modi"));
+    type_into("born", "20260230");  // 2026-02-30 through the mask
+    QString refusal;
+    answer_box("确定", &refusal);
+    click(button("cb_save"));
+    EXPECT_TRUE(refusal.contains("日期无效")) << refusal.toStdString();
+    EXPECT_TRUE(field("born")->hasFocus() || QApplication::focusWidget() == nullptr);
+    EXPECT_TRUE(form_window()->focused() == &form_window()->control("dw_1"));
+    EXPECT_FALSE(qobject_cast<QPushButton*>(button("cb_save"))->isDown());
+    EXPECT_EQ(stored("born", "E1"), "");  // nothing was written
+}
+
+TEST_F(FormGui, PhotoChosenThroughTheFileDialogIsShownAndStored) {
+    const db::Bytes photo = schema::demo_photo(3);
+    const std::string path = (dir / "photo.jpg").string();  // lower case: offered for *.JPG
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(photo.data()), photo.size());
+    }
+    { std::ofstream(dir / "notes.txt") << "not offered"; }
+    open_employee("E1");
+    QWidget* picture = form()->object_widget("p_1");
+    ASSERT_NE(picture, nullptr);
+    QString title;
+    QStringList filters;
+    bool offered = false, others_hidden = true;
+    answer_file(QString::fromStdString(path), &title, &filters, [&](QFileDialog* d) {
+        d->setDirectory(QString::fromStdString(dir.path().string()));
+        QTest::qWait(200);  // the folder is read in the background
+        auto* model = d->findChild<QFileSystemModel*>();
+        ASSERT_NE(model, nullptr);
+        auto* proxy = d->findChild<QSortFilterProxyModel*>();
+        const QModelIndex root = model->index(QString::fromStdString(dir.path().string()));
+        for (int r = 0; r < model->rowCount(root); ++r) {
+            const QModelIndex i = model->index(r, 0, root);
+            const bool shown = !proxy || proxy->mapFromSource(i).isValid();
+            if (model->fileName(i) == "photo.jpg") offered = true;
+            if (model->fileName(i) == "notes.txt" && shown && !model->nameFilterDisables())
+                others_hidden = false;
+        }
+    });
+    QTest::mouseDClick(picture, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(title, "选择文件");
+    ASSERT_EQ(filters.size(), 1);
+    EXPECT_TRUE(filters[0].startsWith("图片文件(*.JPG)")) << filters[0].toStdString();
+    EXPECT_TRUE(offered);
+    EXPECT_TRUE(others_hidden);
+    auto r = database()->query_all("SELECT photo FROM Employee WHERE eid = 'E1'");
+    ASSERT_TRUE(r.rows[0][0].is_bytes());
+    EXPECT_EQ(r.rows[0][0].as_bytes(), photo);
+    auto* label = qobject_cast<QLabel*>(picture);
+    ASSERT_NE(label, nullptr);
+    EXPECT_FALSE(label->pixmap().isNull());  // the picture shows it
+}
+
+TEST_F(FormGui, CloseBoxAsksOnceAndEachAnswerDoesWhatItSays) {
+    open_employee("E1");
+    auto* sheet = desktop->presentation()->widget_for(form_window());
+    click(button("cb_modi"));
+    type_into("ename", "王五");
+    QTest::mouseClick(field("bodyhigh"), Qt::LeftButton);  // leaving the field accepts it
+
+    QStringList asked;
+    answer_boxes({"取消"}, &asked);
+    sheet->close();  // the sub-window's own close box
+    QApplication::processEvents();
+    EXPECT_EQ(asked, QStringList{"部分数据被改动！是否存盘？"});  // asked once
+    EXPECT_NE(form_window(), nullptr);                            // kept open with the edit
+    EXPECT_EQ(field("ename")->text(), "王五");
+
+    answer_boxes({"否"}, &asked);
+    click(button("cb_7"));  // the runtime starts this close
+    EXPECT_EQ(asked.size(), 2);
+    EXPECT_EQ(form_window(), nullptr);
+    EXPECT_EQ(stored("ename", "E1"), "员工E1");  // dropped
+    EXPECT_FALSE(std::filesystem::exists(dir / "drive_c" / "tempemployee.JPG"));
+}
+
+TEST_F(FormGui, YesInTheCloseGuardSavesAndCloses) {
+    open_employee("E2");
+    click(button("cb_modi"));
+    type_into("ename", "赵六");
+    QTest::mouseClick(field("bodyhigh"), Qt::LeftButton);
+    QStringList told;
+    answer_boxes({"是", "确定"}, &told);
+    QTest::keyClick(field("bodyhigh"), Qt::Key_Escape);  // Esc presses Exit
+    QApplication::processEvents();
+    EXPECT_EQ(told, (QStringList{"部分数据被改动！是否存盘？", "保存成功"}));
+    EXPECT_EQ(stored("ename", "E2"), "赵六");
+    EXPECT_EQ(form_window(), nullptr);
+}
+
+}  // namespace
+}  // namespace gui_test
