@@ -1,6 +1,7 @@
 #include "platform/ui/presentation.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMainWindow>
@@ -78,13 +79,19 @@ void Presentation::opened(runtime::Window& w) {
         if (w.max_box()) flags |= Qt::WindowMaximizeButtonHint;
         sheet->setWindowFlags(flags);
         sheet->setWindowTitle(title);
-        it->second.mdi->addSubWindow(sheet);
+        QMdiArea* mdi = it->second.mdi;
+        // Sheets cascade from the frame's top left, each a step below the one before.
+        const int step = 24 * static_cast<int>(mdi->subWindowList().size());
+        mdi->addSubWindow(sheet);
         const QSize inner = s.view->layout_size();
         sheet->resize(inner + (sheet->size() - sheet->contentsRect().size()));
         if (!w.resizable()) sheet->setFixedSize(sheet->size());
+        const QSize room = mdi->viewport()->size() - sheet->size();
+        sheet->move(std::clamp(step, 0, std::max(0, room.width())),
+                    std::clamp(step, 0, std::max(0, room.height())));
         s.top = sheet;
         sheet->show();
-        it->second.mdi->setActiveSubWindow(sheet);
+        mdi->setActiveSubWindow(sheet);
     } else {
         s.view->setWindowTitle(title);
         s.top = s.view;
