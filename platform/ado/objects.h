@@ -25,8 +25,9 @@ HRESULT guarded(const char* source, const std::function<HRESULT()>& body);
 HRESULT describe_failure(const db::Error& e, db::Backend backend, const char* source);
 
 // A database value as a variant: NULL -> Null, integers -> I4 (I8 beyond 32 bits), reals ->
-// R8, text -> BSTR, bytes -> array of bytes, date-times -> DATE.
-VARIANT to_variant(const db::Value& value);
+// R8, text -> BSTR, bytes -> array of bytes, date-times -> DATE. Converted straight from the
+// cursor's row: one conversion per value.
+VARIANT to_variant(const db::ValueView& value);
 
 class RecordsetObject;
 
@@ -98,16 +99,13 @@ class RecordsetObject final : public com::DispatchObject<_Recordset> {
   private:
     ~RecordsetObject() override;
     HRESULT require_open(const char* what);
-    // The current row, read in its window when needed; nullptr at EOF.
-    HRESULT current_row(const Row*& row);
+    // The current row, read when needed; nullptr at EOF.
+    HRESULT current_row(const db::Cursor*& row);
 
     com::Ptr<ConnectionObject> conn_;
     std::unique_ptr<RowSource> rows_;
     std::int64_t position_ = 0;  // 0-based; at or past the last row means EOF
     LONG page_size_ = 10;
-    std::vector<Row> window_;  // rows window_start_ .. window_start_ + size - 1
-    std::int64_t window_start_ = 0;
-    std::int64_t end_ = -1;  // the row count once a short window has shown it
 };
 
 HRESULT create_connection(com::REFIID iid, void** object);

@@ -13,8 +13,6 @@ using namespace com;
 namespace {
 
 constexpr char source[] = "ADODB.Recordset";
-// Rows read from the database at a time: a page read holds this many rows at most.
-constexpr std::size_t window_rows = 256;
 
 class FieldObject final : public DispatchObject<Field> {
   public:
@@ -113,29 +111,36 @@ class FieldsObject final : public DispatchObject<Fields> {
 
 }  // namespace
 
-VARIANT to_variant(const db::Value& value) {
-    if (value.is_null()) return var_null();
-    if (value.is_integer()) {
-        std::int64_t i = value.as_integer();
-        if (i >= std::numeric_limits<LONG>::min() && i <= std::numeric_limits<LONG>::max())
-            return var_i4(static_cast<LONG>(i));
-        VARIANT v = var_empty();
-        v.vt = VT_I8, v.llVal = i;
-        return v;
+VARIANT to_variant(const db::ValueView& value) {
+    using Kind = db::ValueView::Kind;
+    switch (value.kind) {
+        case Kind::null:
+            return var_null();
+        case Kind::integer: {
+            std::int64_t i = value.integer;
+            if (i >= std::numeric_limits<LONG>::min() && i <= std::numeric_limits<LONG>::max())
+                return var_i4(static_cast<LONG>(i));
+            VARIANT v = var_empty();
+            v.vt = VT_I8, v.llVal = i;
+            return v;
+        }
+        case Kind::real:
+            return var_r8(value.real);
+        case Kind::text:
+            return var_text(value.data);
+        case Kind::datetime: {
+            const db::DateTime& d = value.datetime;
+            return var_date(make_date(d.year, d.month, d.day, d.hour, d.minute, d.second));
+        }
+        case Kind::bytes:
+            break;
     }
-    if (value.is_real()) return var_r8(value.as_real());
-    if (value.is_text()) return var_text(std::string_view(value.as_text()));
-    if (value.is_datetime()) {
-        const db::DateTime& d = value.as_datetime();
-        return var_date(make_date(d.year, d.month, d.day, d.hour, d.minute, d.second));
-    }
-    const db::Bytes& bytes = value.as_bytes();
-    SAFEARRAYBOUND bound{static_cast<ULONG>(bytes.size()), 0};
+    SAFEARRAYBOUND bound{static_cast<ULONG>(value.data.size()), 0};
     VARIANT v = var_empty();
     v.vt = VT_ARRAY | VT_UI1;
     v.parray = SafeArrayCreate(VT_UI1, 1, &bound);
-    if (v.parray && !bytes.empty())
-        std::copy(bytes.begin(), bytes.end(), static_cast<BYTE*>(v.parray->pvData));
+    if (v.parray && !value.data.empty())
+        std::copy(value.data.begin(), value.data.end(), static_cast<char*>(v.parray->pvData));
     return v;
 }
 
@@ -178,9 +183,6 @@ HRESULT RecordsetObject::open_on(ConnectionObject* conn, const std::string& sql)
         conn_ = Ptr<ConnectionObject>(conn, true);
         conn->attach(this);
         position_ = 0;
-        window_.clear();
-        window_start_ = 0;
-        end_ = -1;
         return S_OK;
     });
 }
@@ -190,33 +192,22 @@ HRESULT RecordsetObject::require_open(const char* what) {
     return fail(E_ADO_CLOSED, source, std::string(what) + " needs an open recordset");
 }
 
-HRESULT RecordsetObject::current_row(const Row*& row) {
+HRESULT RecordsetObject::current_row(const db::Cursor*& row) {
     row = nullptr;
-    auto in_window = [&] {
-        return position_ >= window_start_ &&
-               position_ < window_start_ + static_cast<std::int64_t>(window_.size());
-    };
-    if (!in_window() && (end_ < 0 || position_ < end_)) {
-        HRESULT h = guarded(source, [&] {
-            try {
-                rows_->fetch(position_, window_rows, window_);
-            } catch (const db::Error& e) {
-                return describe_failure(e, conn_->database()->backend(), source);
-            }
-            window_start_ = position_;
-            if (window_.size() < window_rows) end_ = position_ + window_.size();
-            return S_OK;
-        });
-        if (FAILED(h)) return h;
-    }
-    if (in_window()) row = &window_[position_ - window_start_];
-    return S_OK;
+    return guarded(source, [&] {
+        try {
+            if (rows_->seek(position_)) row = &rows_->row();
+        } catch (const db::Error& e) {
+            return describe_failure(e, conn_->database()->backend(), source);
+        }
+        return S_OK;
+    });
 }
 
 HRESULT RecordsetObject::get_EOF(VARIANT_BOOL* eof) {
     if (!eof) return E_POINTER;
     if (HRESULT h = require_open("EOF"); FAILED(h)) return h;
-    const Row* row;
+    const db::Cursor* row;
     if (HRESULT h = current_row(row); FAILED(h)) return h;
     *eof = row ? VARIANT_FALSE : VARIANT_TRUE;
     return S_OK;
@@ -256,7 +247,7 @@ HRESULT RecordsetObject::put_PageSize(LONG size) {
 HRESULT RecordsetObject::get_AbsolutePage(LONG* page) {
     if (!page) return E_POINTER;
     if (HRESULT h = require_open("AbsolutePage"); FAILED(h)) return h;
-    const Row* row;
+    const db::Cursor* row;
     if (HRESULT h = current_row(row); FAILED(h)) return h;
     *page = row ? static_cast<LONG>(position_ / page_size_ + 1) : adPosEOF;
     return S_OK;
@@ -280,7 +271,7 @@ HRESULT RecordsetObject::get_Fields(Fields** fields) {
 
 HRESULT RecordsetObject::MoveNext() {
     if (HRESULT h = require_open("MoveNext"); FAILED(h)) return h;
-    const Row* row;
+    const db::Cursor* row;
     if (HRESULT h = current_row(row); FAILED(h)) return h;
     if (!row) return fail(E_ADO_NO_CURRENT_ROW, source, "MoveNext past the last row");
     ++position_;
@@ -290,7 +281,6 @@ HRESULT RecordsetObject::MoveNext() {
 HRESULT RecordsetObject::Close() {
     if (HRESULT h = require_open("Close"); FAILED(h)) return h;
     rows_.reset();
-    window_.clear();
     if (conn_) conn_->detach(this);
     conn_.reset();
     position_ = 0;
@@ -336,10 +326,10 @@ HRESULT RecordsetObject::column_value(LONG index, VARIANT* value) {
     if (HRESULT h = require_open("Field.Value"); FAILED(h)) return h;
     if (index < 0 || static_cast<std::size_t>(index) >= rows_->columns().size())
         return fail(E_ADO_ARGUMENT, source, "no field " + std::to_string(index));
-    const Row* row;
+    const db::Cursor* row;
     if (HRESULT h = current_row(row); FAILED(h)) return h;
     if (!row) return fail(E_ADO_NO_CURRENT_ROW, source, "there is no current row (EOF)");
-    *value = to_variant((*row)[index]);
+    *value = to_variant(row->view(index));
     return S_OK;
 }
 
