@@ -17,23 +17,34 @@ using namespace com;
 
 namespace {
 
-using Row = std::vector<Variant>;
-
-struct Rows {
+// A statement's rows as one block of cells, row after row, each value converted once from
+// the cursor. The tree's result takes the cells over without copying them.
+struct Block {
     std::vector<std::u16string> names;
-    std::vector<Row> rows;
+    std::vector<Variant> cells;
+    long columns = 0;
+    std::size_t rows = 0;
+
+    Variant* row(std::size_t r) { return cells.data() + r * columns; }
 };
 
-Rows read_all(Gateway& gateway, const std::u16string& statement) {
+// Where a row of the result is now: its cells and how many there are.
+struct Placed {
+    Variant* cells;
+    long columns;
+};
+
+Block read_block(Gateway& gateway, const std::u16string& statement) {
     StaticCursor cursor = gateway.open(statement);
-    long columns = cursor.field_count();
-    Rows out;
-    for (long c = 0; c < columns; ++c) out.names.push_back(cursor.field_name(c));
+    Block out;
+    out.columns = cursor.field_count();
+    for (long c = 0; c < out.columns; ++c) out.names.push_back(cursor.field_name(c));
     while (!cursor.eof()) {
-        Row row;
-        row.reserve(columns);
-        for (long c = 0; c < columns; ++c) row.push_back(cursor.field_value(c));
-        out.rows.push_back(std::move(row));
+        for (long c = 0; c < out.columns; ++c) {
+            out.cells.emplace_back();
+            cursor.read_value(c, out.cells.back().get());
+        }
+        ++out.rows;
         cursor.move_next();
     }
     cursor.close();
@@ -62,12 +73,12 @@ std::optional<std::int64_t> whole_number(const VARIANT& v) {
 }
 
 // The identifier of a department about to be expanded (its first column).
-short department_id(const Row& row) {
-    if (row.empty()) fail(TARVO_E_CONVERSION, "HR_Dept has no columns");
-    std::optional<std::int64_t> id = whole_number(*row[0]);
+short department_id(const Placed& row) {
+    if (row.columns == 0) fail(TARVO_E_CONVERSION, "HR_Dept has no columns");
+    std::optional<std::int64_t> id = whole_number(*row.cells[0]);
     if (!id)
         fail(TARVO_E_CONVERSION, "department tree: a DeptID that is not a whole number (" +
-                                     variant_text(*row[0]) +
+                                     variant_text(*row.cells[0]) +
                                      ") cannot be read as a 16-bit identifier");
     if (*id < -32768 || *id > 32767)
         fail(TARVO_E_OVERFLOW,
@@ -95,11 +106,11 @@ long column_named(const std::vector<std::u16string>& names, std::u16string_view 
 
 class TreeWalk {
   public:
-    TreeWalk(Rows table, short start) : table_(std::move(table)) {
+    TreeWalk(Block& table, short start) : table_(table) {
         long parent_column = column_named(table_.names, u"DeptParentID");
         if (parent_column < 0) fail(TARVO_E_CONVERSION, "HR_Dept has no column DeptParentID");
-        for (std::size_t i = 0; i < table_.rows.size(); ++i) {
-            auto parent = whole_number(*table_.rows[i][parent_column]);
+        for (std::size_t i = 0; i < table_.rows; ++i) {
+            auto parent = whole_number(*table_.row(i)[parent_column]);
             if (parent && *parent >= -32768 && *parent <= 32767)
                 children_[static_cast<short>(*parent)].push_back(i);
         }
@@ -108,28 +119,27 @@ class TreeWalk {
 
     // Appends `row` and all of its descendants to `out`, depth first, without recursion
     // (a chain of departments may be tens of thousands deep).
-    void add_subtree(Row row, std::vector<Row>& out) {
+    void add_subtree(Placed row, std::vector<Placed>& out) {
         struct Pending {
             const std::vector<std::size_t>* siblings;
             std::size_t next;
         };
         std::vector<Pending> stack;
-        auto visit = [&](Row r) {
+        auto visit = [&](Placed r) {
             short id = department_id(r);
             mark(id);
-            out.push_back(std::move(r));
+            out.push_back(r);
             auto it = children_.find(id);
             if (it != children_.end()) stack.push_back({&it->second, 0});
         };
-        visit(std::move(row));
+        visit(row);
         while (!stack.empty()) {
             Pending& top = stack.back();
             if (top.next == top.siblings->size()) {
                 stack.pop_back();
                 continue;
             }
-            std::size_t index = (*top.siblings)[top.next++];
-            visit(std::move(table_.rows[index]));
+            visit({table_.row((*top.siblings)[top.next++]), table_.columns});
         }
     }
 
@@ -142,7 +152,7 @@ class TreeWalk {
         seen_.set(bit);
     }
 
-    Rows table_;
+    Block& table_;
     std::unordered_map<short, std::vector<std::size_t>> children_;
     std::bitset<65536> seen_;
 };
@@ -150,18 +160,21 @@ class TreeWalk {
 }  // namespace
 
 ResultArray department_tree(Gateway& gateway, short parent) {
-    Rows level = read_all(gateway, department_level(parent));
-    std::vector<Row> rows;
-    if (!level.rows.empty()) {
-        TreeWalk walk(read_all(gateway, department_page()), parent);
-        for (Row& child : level.rows) walk.add_subtree(std::move(child), rows);
+    Block level = read_block(gateway, department_level(parent));
+    Block table;
+    std::vector<Placed> rows;  // the result's rows in order, where their cells are now
+    if (level.rows > 0) {
+        table = read_block(gateway, department_page());
+        TreeWalk walk(table, parent);
+        for (std::size_t r = 0; r < level.rows; ++r)
+            walk.add_subtree({level.row(r), level.columns}, rows);
     }
-    long columns = static_cast<long>(level.names.size());
+    const long columns = level.columns;
     ResultArray out(rows.size() + 1, columns);
     for (long c = 0; c < columns; ++c) out.put(0, c, var_text(std::u16string_view(level.names[c])));
     for (std::size_t r = 0; r < rows.size(); ++r)
-        for (long c = 0; c < columns && c < static_cast<long>(rows[r].size()); ++c)
-            out.put(r + 1, c, rows[r][c].release());
+        for (long c = 0; c < columns && c < rows[r].columns; ++c)
+            *out.slot(r + 1, c) = rows[r].cells[c].release();
     return out;
 }
 

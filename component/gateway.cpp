@@ -89,6 +89,10 @@ Variant StaticCursor::field_value(long position) {
     return v;
 }
 
+void StaticCursor::read_value(long position, VARIANT* into) {
+    check(field(position)->get_Value(into), "Field.Value");
+}
+
 void StaticCursor::move_next() {
     check(rs_->MoveNext(), "Recordset.MoveNext");
 }

@@ -24,6 +24,8 @@ class StaticCursor {
     long field_count();
     std::u16string field_name(long position);
     com::Variant field_value(long position);
+    // Field.Value straight into `into`, which must be Empty (a cell of a result).
+    void read_value(long position, com::VARIANT* into);
     void move_next();
     void set_page_size(long size);
     void set_absolute_page(long page);

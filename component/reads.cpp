@@ -20,7 +20,7 @@ void write_header(StaticCursor& cursor, long columns, ResultArray& out) {
 
 // The cursor's current row as row `row`.
 void write_row(StaticCursor& cursor, long columns, std::size_t row, ResultArray& out) {
-    for (long c = 0; c < columns; ++c) out.put(row, c, cursor.field_value(c).release());
+    for (long c = 0; c < columns; ++c) cursor.read_value(c, out.slot(row, c));
 }
 
 }  // namespace
@@ -93,7 +93,10 @@ ResultArray page(Gateway& gateway, const std::u16string& statement, PageRequest 
     std::vector<Variant> cells;
     long rows = 0;
     for (; rows < request.size && !cursor.eof(); ++rows) {
-        for (long c = 0; c < columns; ++c) cells.push_back(cursor.field_value(c));
+        for (long c = 0; c < columns; ++c) {
+            cells.emplace_back();
+            cursor.read_value(c, cells.back().get());
+        }
         cursor.move_next();
     }
     cursor.close();

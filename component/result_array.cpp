@@ -63,6 +63,12 @@ void ResultArray::put(std::size_t row, std::size_t column, com::VARIANT value) {
     *target = owned.release();
 }
 
+com::VARIANT* ResultArray::slot(std::size_t row, std::size_t column) {
+    com::VARIANT* target = cell(row, column);
+    com::VariantClear(target);
+    return target;
+}
+
 const com::VARIANT& ResultArray::at(std::size_t row, std::size_t column) const {
     return *cell(row, column);
 }

@@ -29,6 +29,8 @@ class ResultArray {
     // Takes ownership of `value`.
     void put(std::size_t row, std::size_t column, com::VARIANT value);
     const com::VARIANT& at(std::size_t row, std::size_t column) const;
+    // The cell, emptied, for a value to be written into it in place.
+    com::VARIANT* slot(std::size_t row, std::size_t column);
     // Keeps rows 0 .. rows - 1 with their values (rows must not exceed the current count).
     void keep_rows(std::size_t rows);
 

@@ -1,12 +1,12 @@
 // The classes behind the data-access interfaces of ado.h.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/ado/ado.h"
+#include "platform/ado/connection_string.h"
 #include "platform/ado/row_source.h"
 #include "platform/com/object.h"
 #include "platform/db/connection.h"
@@ -18,8 +18,20 @@ com::ModuleState& module_state();
 // Leaves error information from `source` and returns `code`.
 HRESULT fail(HRESULT code, const char* source, const std::string& description);
 // Runs `body` (returning HRESULT), turning the exceptions of the database and of the
-// connection string into failures with error information.
-HRESULT guarded(const char* source, const std::function<HRESULT()>& body);
+// connection string into failures with error information. A template: field access runs it
+// once per value read.
+template <class Body>
+HRESULT guarded(const char* source, Body&& body) {
+    try {
+        return body();
+    } catch (const ConnectionStringError& e) {
+        return fail(E_ADO_CONNECTION_STRING, source, e.what());
+    } catch (const std::bad_alloc&) {
+        return fail(com::E_OUTOFMEMORY, source, "out of memory");
+    } catch (const std::exception& e) {
+        return fail(com::E_FAIL, source, e.what());
+    }
+}
 
 // A database failure with the database's code and message (E_ADO_DATABASE).
 HRESULT describe_failure(const db::Error& e, db::Backend backend, const char* source);
