@@ -65,9 +65,7 @@ long StaticCursor::field_count() {
     return n;
 }
 
-ado::Field* StaticCursor::field(long position) {
-    if (position >= 0 && static_cast<std::size_t>(position) < fields_.size() && fields_[position])
-        return fields_[position].get();
+ado::Field* StaticCursor::new_field(long position) {
     Ptr<ado::Fields> fields;
     check(rs_->get_Fields(fields.out()), "Recordset.Fields");
     Ptr<ado::Field> f;
@@ -87,10 +85,6 @@ Variant StaticCursor::field_value(long position) {
     Variant v;
     check(field(position)->get_Value(v.out()), "Field.Value");
     return v;
-}
-
-void StaticCursor::read_value(long position, VARIANT* into) {
-    check(field(position)->get_Value(into), "Field.Value");
 }
 
 void StaticCursor::move_next() {

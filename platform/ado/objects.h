@@ -96,7 +96,7 @@ class RecordsetObject final : public com::DispatchObject<_Recordset> {
     // Opens the statement on a connection of this module (Execute uses it directly).
     HRESULT open_on(ConnectionObject* conn, const std::string& sql);
     // Called by the connection when it closes first.
-    void connection_closing() { rows_.reset(), conn_.reset(); }
+    void connection_closing() { rows_.reset(), current_ = nullptr, conn_.reset(); }
 
     // For Fields and Field: the columns and the current row's values.
     HRESULT column_count(LONG* count);
@@ -110,7 +110,8 @@ class RecordsetObject final : public com::DispatchObject<_Recordset> {
 
   private:
     ~RecordsetObject() override;
-    HRESULT require_open(const char* what);
+    HRESULT require_open(const char* what) { return rows_ ? com::S_OK : closed(what); }
+    HRESULT closed(const char* what);
     // The current row, read when needed; nullptr at EOF.
     HRESULT current_row(const db::Cursor*& row);
 
@@ -118,6 +119,9 @@ class RecordsetObject final : public com::DispatchObject<_Recordset> {
     std::unique_ptr<RowSource> rows_;
     std::int64_t position_ = 0;  // 0-based; at or past the last row means EOF
     LONG page_size_ = 10;
+    LONG column_count_ = 0;
+    const db::Cursor* current_ = nullptr;  // the row found at current_position_
+    std::int64_t current_position_ = -1;
 };
 
 HRESULT create_connection(com::REFIID iid, void** object);

@@ -183,23 +183,28 @@ HRESULT RecordsetObject::open_on(ConnectionObject* conn, const std::string& sql)
         conn_ = Ptr<ConnectionObject>(conn, true);
         conn->attach(this);
         position_ = 0;
+        current_ = nullptr;
+        column_count_ = static_cast<LONG>(rows_->columns().size());
         return S_OK;
     });
 }
 
-HRESULT RecordsetObject::require_open(const char* what) {
-    if (rows_) return S_OK;
+HRESULT RecordsetObject::closed(const char* what) {
     return fail(E_ADO_CLOSED, source, std::string(what) + " needs an open recordset");
 }
 
 HRESULT RecordsetObject::current_row(const db::Cursor*& row) {
-    row = nullptr;
+    // Every field of a row asks for it: the row found last is kept for its position.
+    row = current_;
+    if (current_ && current_position_ == position_) return S_OK;
+    row = current_ = nullptr;
     return guarded(source, [&] {
         try {
-            if (rows_->seek(position_)) row = &rows_->row();
+            if (rows_->seek(position_)) row = current_ = &rows_->row();
         } catch (const db::Error& e) {
             return describe_failure(e, conn_->database()->backend(), source);
         }
+        current_position_ = position_;
         return S_OK;
     });
 }
@@ -217,6 +222,7 @@ HRESULT RecordsetObject::get_RecordCount(LONG* count) {
     if (!count) return E_POINTER;
     if (HRESULT h = require_open("RecordCount"); FAILED(h)) return h;
     std::int64_t n = 0;
+    current_ = nullptr;  // counting may move the database's cursor
     HRESULT h = guarded(source, [&] {
         try {
             n = rows_->count();
@@ -281,6 +287,7 @@ HRESULT RecordsetObject::MoveNext() {
 HRESULT RecordsetObject::Close() {
     if (HRESULT h = require_open("Close"); FAILED(h)) return h;
     rows_.reset();
+    current_ = nullptr;
     if (conn_) conn_->detach(this);
     conn_.reset();
     position_ = 0;
@@ -296,7 +303,7 @@ HRESULT RecordsetObject::get_State(LONG* state) {
 HRESULT RecordsetObject::column_count(LONG* count) {
     if (!count) return E_POINTER;
     if (HRESULT h = require_open("Fields.Count"); FAILED(h)) return h;
-    *count = static_cast<LONG>(rows_->columns().size());
+    *count = column_count_;
     return S_OK;
 }
 
@@ -324,7 +331,7 @@ HRESULT RecordsetObject::column_value(LONG index, VARIANT* value) {
     if (!value) return E_POINTER;
     VariantInit(value);
     if (HRESULT h = require_open("Field.Value"); FAILED(h)) return h;
-    if (index < 0 || static_cast<std::size_t>(index) >= rows_->columns().size())
+    if (index < 0 || index >= column_count_)
         return fail(E_ADO_ARGUMENT, source, "no field " + std::to_string(index));
     const db::Cursor* row;
     if (HRESULT h = current_row(row); FAILED(h)) return h;
