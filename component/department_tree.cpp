@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "component/reads.h"
+#include "component/row_block.h"
 #include "component/statements.h"
 #include "platform/com/bstr.h"
 
@@ -20,43 +21,9 @@ using namespace com;
 
 namespace {
 
-// The level's rows (few): row after row in chunks, each value converted once from the
-// cursor; the result takes the cells over without copying them.
-class Block {
-  public:
-    explicit Block(long columns = 0) : columns_(columns) {}
-    Block(Block&&) noexcept = default;
-    Block& operator=(Block&&) noexcept = default;
-    ~Block() {
-        for (auto& chunk : chunks_)
-            for (std::size_t i = 0; i < kChunkRows * columns_; ++i)
-                if (chunk[i].vt != VT_EMPTY) VariantClear(&chunk[i]);
-    }
-
-    long columns() const { return columns_; }
-    std::size_t rows() const { return rows_; }
-    VARIANT& cell(std::size_t row, long column) {
-        return chunks_[row / kChunkRows][row % kChunkRows * columns_ + column];
-    }
-    // A new last row, every cell Empty; returns its number.
-    std::size_t add_row() {
-        if (rows_ % kChunkRows == 0)
-            chunks_.push_back(std::make_unique<VARIANT[]>(kChunkRows * columns_));  // zeroed: Empty
-        return rows_++;
-    }
-
-    std::vector<std::u16string> names;
-
-  private:
-    static constexpr std::size_t kChunkRows = 64;
-    std::vector<std::unique_ptr<VARIANT[]>> chunks_;
-    long columns_;
-    std::size_t rows_ = 0;
-};
-
-Block read_level(Gateway& gateway, const std::u16string& statement) {
+RowBlock read_level(Gateway& gateway, const std::u16string& statement) {
     StaticCursor cursor = gateway.open(statement);
-    Block out(cursor.field_count());
+    RowBlock out(cursor.field_count());
     for (long c = 0; c < out.columns(); ++c) out.names.push_back(cursor.field_name(c));
     while (!cursor.eof()) {
         std::size_t row = out.add_row();
@@ -186,7 +153,7 @@ class TreeWalk {
     // Appends row `row` of the level and all of its descendants to `out` (level rows as
     // -1 - row, table rows as their number), depth first, without recursion (a chain of
     // departments may be tens of thousands deep).
-    void add_subtree(Block& level, std::size_t row, std::vector<std::int32_t>& out) {
+    void add_subtree(RowBlock& level, std::size_t row, std::vector<std::int32_t>& out) {
         if (level.columns() == 0) fail(TARVO_E_CONVERSION, "HR_Dept has no columns");
         const VARIANT& id_cell = level.cell(row, 0);
         visit(department_id(id_of(id_cell), id_cell), -1 - static_cast<std::int32_t>(row), out);
@@ -230,7 +197,7 @@ class TreeWalk {
 }  // namespace
 
 ResultArray department_tree(Gateway& gateway, short parent) {
-    Block level = read_level(gateway, department_level(parent));
+    RowBlock level = read_level(gateway, department_level(parent));
     Table table;
     std::vector<std::int32_t> order;  // the result's rows: -1 - level row, or table row
     if (level.rows() > 0) {
