@@ -1,0 +1,56 @@
+// The data component as its clients reach it: the data-access server and the component
+// registered in a private registry, an ADODB.Connection opened on a connection string, and
+// the classes created by ProgID with SetConn called.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "component/interfaces.h"
+#include "platform/ado/ado.h"
+#include "platform/com/activation.h"
+#include "platform/com/bstr.h"
+
+namespace bench_support {
+
+// A folder for this process's files, with the private registry in it (made on first use).
+inline const std::filesystem::path& component_work_dir() {
+    static const std::filesystem::path dir = [] {
+        auto d = std::filesystem::temp_directory_path() /
+                 ("tarvo-bench-component-" + std::to_string(getpid()));
+        std::filesystem::create_directories(d);
+        ::setenv("TARVO_REGISTRY", (d / "registry").c_str(), 1);
+        if (com::FAILED(com::register_server(TARVO_ADO_MODULE)) ||
+            com::FAILED(com::register_server(TARVO_COMPONENT_MODULE)))
+            std::abort();
+        return d;
+    }();
+    return dir;
+}
+
+inline com::Ptr<ado::_Connection> ado_connection(const std::string& connection_string) {
+    component_work_dir();
+    com::Ptr<com::IDispatch> conn;
+    if (com::FAILED(com::CreateObject("ADODB.Connection", conn.out()))) std::abort();
+    com::Ptr<ado::_Connection> typed;
+    conn->QueryInterface(ado::IID__Connection, typed.out_void());
+    com::Bstr cs(connection_string);
+    if (com::FAILED(typed->Open(cs.get(), nullptr, nullptr, -1))) std::abort();
+    return typed;
+}
+
+template <class I>
+com::Ptr<I> component(const char* progid, const com::IID& iid, ado::_Connection* conn) {
+    com::Ptr<com::IDispatch> object;
+    if (com::FAILED(com::CreateObject(progid, object.out()))) std::abort();
+    com::Ptr<I> typed;
+    object->QueryInterface(iid, typed.out_void());
+    ado::_Connection* raw = conn;
+    typed->SetConn(&raw);
+    return typed;
+}
+
+}  // namespace bench_support
