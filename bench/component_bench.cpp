@@ -21,6 +21,7 @@
 #include "schema/schema.h"
 
 using namespace com;
+using bench_support::kPageSize;
 using bench_support::rows_of;
 
 namespace {
@@ -43,18 +44,10 @@ std::string departments_db() {
     return database("departments", [](db::Connection& c) { schema::fill_departments(c, 10000); });
 }
 
-// Persons: 1,000 generated rows, doubled by INSERT ... SELECT up to `count`.
+// Persons: 1,000 generated rows, doubled up to `count`.
 std::string persons_db(int count) {
-    return database("persons" + std::to_string(count), [count](db::Connection& c) {
-        schema::fill_persons(c, std::min(count, 1000), 50);
-        const char* cols =
-            "DeptID, PersonName, PersonSex, PersonBirthday, PersonDuty, PersonAddr, PersonPhone,"
-            " PersonEmail, PersonWeb, PersonPhoto, PersonMomo, PersonType, PersonAccount,"
-            " PersonPwd";
-        for (int have = std::min(count, 1000); have < count; have *= 2)
-            c.execute(std::string("INSERT INTO HR_Person (") + cols + ") SELECT " + cols +
-                      " FROM HR_Person LIMIT " + std::to_string(count - have));
-    });
+    return database("persons" + std::to_string(count),
+                    [count](db::Connection& c) { bench_support::fill_persons(c, count); });
 }
 
 Ptr<ado::_Connection> connection(const std::string& path) {
@@ -68,18 +61,12 @@ void department_tree(benchmark::State& state) {
                                                              tarvo::IID__Department, conn.get());
     sqlite3* h = bench_support::open_bare(departments_db());
     bench_support::measure_pair(
-        state,
-        [&] {
-            SAFEARRAY* a = nullptr;
-            return SUCCEEDED(dept->GetAllData(0, &a)) && rows_of(a) == 10001;
-        },
+        state, [&] { return bench_support::read_tree(dept.get(), 10001); },
         [&] {
             return rows_of(bench_support::sqlite_listing(h, "Select * from HR_Dept")) == 10001;
         });
     sqlite3_close(h);
 }
-
-constexpr long kPageSize = 10;
 
 // Person.GetPageData(10, page) against stepping the statement the page read sends: the
 // whole table's SELECT with LIMIT and OFFSET.
@@ -88,15 +75,9 @@ void person_page(benchmark::State& state, int persons, long page) {
     auto person =
         bench_support::component<tarvo::_Person>("Tarvo.Person", tarvo::IID__Person, conn.get());
     sqlite3* h = bench_support::open_bare(persons_db(persons));
-    const std::string sql = "Select * from HR_Person LIMIT " + std::to_string(kPageSize) +
-                            " OFFSET " + std::to_string((page - 1) * kPageSize);
+    const std::string sql = bench_support::page_statement(page);
     bench_support::measure_pair(
-        state,
-        [&] {
-            SAFEARRAY* a = nullptr;
-            return SUCCEEDED(person->GetPageData(var_i4(kPageSize), var_i4(page), &a)) &&
-                   rows_of(a) == kPageSize;
-        },
+        state, [&] { return bench_support::read_page(person.get(), page); },
         [&] { return rows_of(bench_support::sqlite_page(h, sql)) == kPageSize; });
     sqlite3_close(h);
 }
@@ -109,14 +90,9 @@ void first_pages(benchmark::State& state) {
         bench_support::component<tarvo::_Person>("Tarvo.Person", tarvo::IID__Person, large.get());
     auto on_small =
         bench_support::component<tarvo::_Person>("Tarvo.Person", tarvo::IID__Person, small.get());
-    auto first_page = [](tarvo::_Person* p) {
-        SAFEARRAY* a = nullptr;
-        return SUCCEEDED(p->GetPageData(var_i4(kPageSize), var_i4(1), &a)) &&
-               rows_of(a) == kPageSize;
-    };
     bench_support::measure_pair(
-        state, [&] { return first_page(on_large.get()); },
-        [&] { return first_page(on_small.get()); });
+        state, [&] { return bench_support::read_page(on_large.get(), 1); },
+        [&] { return bench_support::read_page(on_small.get(), 1); });
 }
 
 // Person.GetAllData on 100,000 persons against counting and stepping the same SELECT.
@@ -126,11 +102,7 @@ void person_listing(benchmark::State& state) {
         bench_support::component<tarvo::_Person>("Tarvo.Person", tarvo::IID__Person, conn.get());
     sqlite3* h = bench_support::open_bare(persons_db(100000));
     bench_support::measure_pair(
-        state,
-        [&] {
-            SAFEARRAY* a = nullptr;
-            return SUCCEEDED(person->GetAllData(&a)) && rows_of(a) == 100001;
-        },
+        state, [&] { return bench_support::read_persons(person.get(), 100001); },
         [&] {
             return rows_of(bench_support::sqlite_listing(h, "Select * from Hr_Person ")) == 100001;
         });

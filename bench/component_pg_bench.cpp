@@ -21,28 +21,19 @@
 #include "schema/demo_data.h"
 
 using namespace com;
+using bench_support::kPageSize;
 using bench_support::PostgresBenchDatabase;
 using bench_support::rows_of;
 
 namespace {
 
-// Persons: 1,000 generated rows, doubled on the server up to `count`.
-void fill_persons(db::Connection& c, int count) {
-    schema::fill_persons(c, std::min(count, 1000), 50);
-    const char* cols =
-        "DeptID, PersonName, PersonSex, PersonBirthday, PersonDuty, PersonAddr, PersonPhone,"
-        " PersonEmail, PersonWeb, PersonPhoto, PersonMomo, PersonType, PersonAccount, PersonPwd";
-    for (int have = std::min(count, 1000); have < count; have *= 2)
-        c.execute(std::string("INSERT INTO HR_Person (") + cols + ") SELECT " + cols +
-                  " FROM HR_Person LIMIT " + std::to_string(count - have));
-}
-
 struct Databases {
-    PostgresBenchDatabase persons_1k{"persons1k", [](db::Connection& c) { fill_persons(c, 1000); }};
-    PostgresBenchDatabase persons_100k{"persons100k",
-                                       [](db::Connection& c) { fill_persons(c, 100000); }};
-    PostgresBenchDatabase persons_1m{"persons1m",
-                                     [](db::Connection& c) { fill_persons(c, 1000000); }};
+    PostgresBenchDatabase persons_1k{
+        "persons1k", [](db::Connection& c) { bench_support::fill_persons(c, 1000); }};
+    PostgresBenchDatabase persons_100k{
+        "persons100k", [](db::Connection& c) { bench_support::fill_persons(c, 100000); }};
+    PostgresBenchDatabase persons_1m{
+        "persons1m", [](db::Connection& c) { bench_support::fill_persons(c, 1000000); }};
     PostgresBenchDatabase departments{
         "departments", [](db::Connection& c) { schema::fill_departments(c, 10000); }};
 };
@@ -55,22 +46,14 @@ Bare bare(const PostgresBenchDatabase& d) {
     return Bare(PQconnectdb(d.url().c_str()), &PQfinish);
 }
 
-constexpr long kPageSize = 10;
-
 void person_page(benchmark::State& state, const PostgresBenchDatabase* d, long page) {
     auto conn = bench_support::ado_connection(d->url());
     auto person =
         bench_support::component<tarvo::_Person>("Tarvo.Person", tarvo::IID__Person, conn.get());
     Bare pq = bare(*d);
-    const std::string sql = "Select * from HR_Person LIMIT " + std::to_string(kPageSize) +
-                            " OFFSET " + std::to_string((page - 1) * kPageSize);
+    const std::string sql = bench_support::page_statement(page);
     bench_support::measure_pair(
-        state,
-        [&] {
-            SAFEARRAY* a = nullptr;
-            return SUCCEEDED(person->GetPageData(var_i4(kPageSize), var_i4(page), &a)) &&
-                   rows_of(a) == kPageSize;
-        },
+        state, [&] { return bench_support::read_page(person.get(), page); },
         [&] { return rows_of(bench_support::pg_page(pq.get(), sql)) == kPageSize; },
         bench_support::Clock::wall);
 }
@@ -82,11 +65,7 @@ void person_listing(benchmark::State& state) {
         bench_support::component<tarvo::_Person>("Tarvo.Person", tarvo::IID__Person, conn.get());
     Bare pq = bare(d);
     bench_support::measure_pair(
-        state,
-        [&] {
-            SAFEARRAY* a = nullptr;
-            return SUCCEEDED(person->GetAllData(&a)) && rows_of(a) == 100001;
-        },
+        state, [&] { return bench_support::read_persons(person.get(), 100001); },
         [&] {
             return rows_of(bench_support::pg_listing(pq.get(), "Select * from Hr_Person ")) ==
                    100001;
@@ -101,11 +80,7 @@ void department_tree(benchmark::State& state) {
                                                              tarvo::IID__Department, conn.get());
     Bare pq = bare(d);
     bench_support::measure_pair(
-        state,
-        [&] {
-            SAFEARRAY* a = nullptr;
-            return SUCCEEDED(dept->GetAllData(0, &a)) && rows_of(a) == 10001;
-        },
+        state, [&] { return bench_support::read_tree(dept.get(), 10001); },
         [&] {
             return rows_of(bench_support::pg_listing(pq.get(), "Select * from HR_Dept")) == 10001;
         },

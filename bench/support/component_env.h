@@ -9,10 +9,13 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/support/bare_arrays.h"
 #include "component/interfaces.h"
 #include "platform/ado/ado.h"
 #include "platform/com/activation.h"
 #include "platform/com/bstr.h"
+#include "platform/db/connection.h"
+#include "schema/demo_data.h"
 
 namespace bench_support {
 
@@ -51,6 +54,40 @@ com::Ptr<I> component(const char* progid, const com::IID& iid, ado::_Connection*
     ado::_Connection* raw = conn;
     typed->SetConn(&raw);
     return typed;
+}
+
+// Persons: 1,000 generated rows, doubled by INSERT ... SELECT up to `count`.
+inline void fill_persons(db::Connection& c, int count) {
+    schema::fill_persons(c, std::min(count, 1000), 50);
+    const char* cols =
+        "DeptID, PersonName, PersonSex, PersonBirthday, PersonDuty, PersonAddr, PersonPhone,"
+        " PersonEmail, PersonWeb, PersonPhoto, PersonMomo, PersonType, PersonAccount, PersonPwd";
+    for (int have = std::min(count, 1000); have < count; have *= 2)
+        c.execute(std::string("INSERT INTO HR_Person (") + cols + ") SELECT " + cols +
+                  " FROM HR_Person LIMIT " + std::to_string(count - have));
+}
+
+constexpr long kPageSize = 10;
+
+// The statement a page read of persons sends: the whole table's SELECT, LIMIT and OFFSET.
+inline std::string page_statement(long page) {
+    return "Select * from HR_Person LIMIT " + std::to_string(kPageSize) + " OFFSET " +
+           std::to_string((page - 1) * kPageSize);
+}
+
+// The measured reads: each true when the call succeeded with the rows expected.
+inline bool read_page(tarvo::_Person* person, long page) {
+    com::SAFEARRAY* a = nullptr;
+    return com::SUCCEEDED(person->GetPageData(com::var_i4(kPageSize), com::var_i4(page), &a)) &&
+           rows_of(a) == kPageSize;
+}
+inline bool read_persons(tarvo::_Person* person, long rows) {
+    com::SAFEARRAY* a = nullptr;
+    return com::SUCCEEDED(person->GetAllData(&a)) && rows_of(a) == rows;
+}
+inline bool read_tree(tarvo::_Department* dept, long rows) {
+    com::SAFEARRAY* a = nullptr;
+    return com::SUCCEEDED(dept->GetAllData(0, &a)) && rows_of(a) == rows;
 }
 
 }  // namespace bench_support
