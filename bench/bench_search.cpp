@@ -17,13 +17,13 @@
 #include "bench/support/postgres_db.h"
 #include "bench/support/ratio.h"
 #include "platform/runtime/application.h"
+#include "platform/runtime/datawindow_control.h"
 #include "platform/runtime/scripted_interaction.h"
+#include "platform/runtime/user_input.h"
 #include "schema/demo_data.h"
 #include "schema/schema.h"
 #include "screens/host/host.h"
-#include "screens/list/register.h"
-#include "screens/list/search_filter.h"
-#include "screens/list/w_employee.h"
+#include "screens/host/screen_library.h"
 
 namespace {
 
@@ -34,21 +34,32 @@ const std::string& database_path() {
         "search", [](db::Connection& conn) { schema::fill_employees(conn, kRows, 0); });
 }
 
-// The list as the host opens it, on the benchmark database (or the one at `url`).
+// The list as the host opens it, from the screen library, on the benchmark database (or the
+// one at `url`).
 struct OpenList {
     explicit OpenList(const std::string& url = "sqlite:" + database_path()) {
         sqlca_ok = host.sqlca.connect(url) == 0;
         host.register_classes();
-        screens::register_list_windows(app, host);
-        window = dynamic_cast<screens::w_employee*>(
-            app.open_sheet("w_employee", host.w_main(), std::nullopt, 0, 0));
+        std::string error;
+        library = host::ScreenLibrary::load(
+            host, host::ScreenLibrary::library_list(TARVO_SCREENS_MODULE), error);
+        if (library) window = app.open_sheet("w_employee", host.w_main(), std::nullopt, 0, 0);
     }
+    // Types the patterns and presses the query button, as the user does.
+    void search(const std::string& id, const std::string& name) {
+        runtime::user::type(window->control_as<runtime::SingleLineEdit>("sle_id"), id);
+        runtime::user::type(window->control_as<runtime::SingleLineEdit>("sle_name"), name);
+        runtime::user::press(window->control_as<runtime::CommandButton>("cb_1"));
+    }
+    int rowcount() const { return std::stoi(*window->instance_variable("li_rowcount")); }
+
     runtime::ScriptedInteraction ui;
     runtime::Files files{std::filesystem::temp_directory_path() / "tarvo-bench-drive_c"};
     runtime::Application app{ui, files};
     host::Host host{app};
+    std::unique_ptr<host::ScreenLibrary> library;
     bool sqlca_ok = false;
-    screens::w_employee* window = nullptr;
+    runtime::Window* window = nullptr;
 };
 
 // Counts rows of the statement the window would build, stepping it with bare SQLite.
@@ -58,9 +69,12 @@ int bare_search(sqlite3* h, const std::string& sql) {
     return static_cast<int>(rows);
 }
 
+// The statement the window builds for the patterns, as its grid holds it after a search.
 std::string statement(const std::string& id, const std::string& name) {
     OpenList list;
-    return screens::search_select(list.window->ls_sql(), id, name);
+    if (!list.window) return "";
+    list.search(id, name);
+    return list.window->control_as<runtime::DataWindowControl>("dw_1").getsqlselect();
 }
 
 int expected_rows(const std::string& id, const std::string& name) {
@@ -77,12 +91,9 @@ void list_search(benchmark::State& state, const std::string& id, const std::stri
         return;
     }
     const int expected = expected_rows(id, name);
-    auto& cb_1 = list.window->control_as<runtime::CommandButton>("cb_1");
     for (auto _ : state) {
-        list.window->sle_id().type(id);
-        list.window->sle_name().type(name);
-        cb_1.press();
-        if (list.window->li_rowcount() != expected) state.SkipWithError("wrong row count");
+        list.search(id, name);
+        if (list.rowcount() != expected) state.SkipWithError("wrong row count");
     }
     state.counters["rows"] = expected;
 }
@@ -110,10 +121,8 @@ void BM_ListName(benchmark::State& s) {
 // The search with both boxes blank: every employee.
 bool search_all(OpenList& list) {
     if (!list.sqlca_ok || !list.window) return false;
-    list.window->sle_id().type("");
-    list.window->sle_name().type("");
-    list.window->control_as<runtime::CommandButton>("cb_1").press();
-    return list.window->li_rowcount() == kRows;
+    list.search("", "");
+    return list.rowcount() == kRows;
 }
 
 bench_support::PostgresBenchDatabase& postgres() {
@@ -145,8 +154,13 @@ bool bare_pqexec(PGconn* conn, const std::string& sql, std::string& block,
 
 void BM_PgSearchAll(benchmark::State& state) {
     OpenList list(postgres().url());
-    const std::string sql = screens::search_select(list.window ? list.window->ls_sql() : "", "", "",
-                                                   screens::LikeBackslash::escape);
+    if (!search_all(list)) {
+        state.SkipWithError("the list did not search PostgreSQL");
+        return;
+    }
+    // The statement the window sent, as its grid holds it.
+    const std::string sql =
+        list.window->control_as<runtime::DataWindowControl>("dw_1").getsqlselect();
     std::unique_ptr<PGconn, decltype(&PQfinish)> pq(PQconnectdb(postgres().url().c_str()),
                                                     &PQfinish);
     std::string block;

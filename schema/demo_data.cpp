@@ -91,7 +91,9 @@ std::int64_t scalar(db::Connection& conn, const std::string& sql) {
 }  // namespace
 
 db::Bytes demo_photo(int index) {
-    const int w = 32, h = 32, row = w * 3, size = 54 + row * h;
+    // A 120 x 144 portrait: a head and shoulders on a plain background, the colours of the
+    // background and the clothes differing with `index`.
+    const int w = 120, h = 144, row = w * 3, size = 54 + row * h;
     db::Bytes b(size, 0);
     auto put32 = [&](int at, std::uint32_t v) {
         for (int k = 0; k < 4; ++k) b[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
@@ -104,14 +106,30 @@ db::Bytes demo_photo(int index) {
     put32(22, h);
     b[26] = 1, b[28] = 24;
     put32(34, row * h);
-    for (int y = 0; y < h; ++y)
+    struct Rgb {
+        int r, g, b;
+    };
+    const Rgb backs[] = {{196, 218, 240}, {222, 236, 214}, {240, 226, 204},
+                         {226, 214, 238}, {214, 232, 232}, {238, 218, 218}};
+    const Rgb clothes[] = {{38, 70, 120}, {70, 70, 76},   {120, 40, 48}, {30, 96, 80},
+                           {90, 60, 120}, {140, 100, 40}, {40, 40, 44}};
+    const Rgb back = backs[index % 6], cloth = clothes[index % 7];
+    const Rgb skin{232, 196, 166}, hair{40, 30, 26};
+    for (int y = 0; y < h; ++y) {
+        const int top = h - 1 - y;  // rows are stored bottom up
         for (int x = 0; x < w; ++x) {
+            const int dx = x - w / 2;
+            Rgb c = back;
+            const double head = dx * dx / 676.0 + (top - 54) * (top - 54) / 1024.0;  // 26 x 32
+            const double shoulders = dx * dx / 3364.0 + (top - 150) * (top - 150) / 3025.0;
+            if (shoulders < 1.0 && top > 96) c = cloth;
+            if (head < 1.0) c = top < 40 - dx * dx / 60 ? hair : skin;
             std::uint8_t* px = &b[54 + y * row + x * 3];
-            bool ring = (x - 16) * (x - 16) + (y - 18) * (y - 18) < 100;
-            px[0] = static_cast<std::uint8_t>(ring ? 180 : 40 * (index % 6));
-            px[1] = static_cast<std::uint8_t>(ring ? 200 : 30 * (index % 8));
-            px[2] = static_cast<std::uint8_t>(ring ? 230 : 255 - 20 * (index % 10));
+            px[0] = static_cast<std::uint8_t>(c.b);
+            px[1] = static_cast<std::uint8_t>(c.g);
+            px[2] = static_cast<std::uint8_t>(c.r);
         }
+    }
     return b;
 }
 

@@ -10,8 +10,8 @@
 namespace schema {
 
 struct DemoSize {
-    int employees = 120;
-    int photos = 12;  // the first `photos` employees get a picture
+    int employees = 300;
+    int photos = 60;  // the first `photos` employees get a picture
     int departments = 24;
     int persons = 150;
     int messages = 80;
@@ -29,7 +29,7 @@ std::int64_t fill_departments(db::Connection& conn, int count, std::uint32_t see
 void fill_persons(db::Connection& conn, int count, int departments, std::uint32_t seed = 1);
 void fill_messages(db::Connection& conn, int count, int persons, std::uint32_t seed = 1);
 
-// A small picture (a 32 x 32 BMP) that differs with `index`.
+// A small portrait (a 120 x 144 BMP) that differs with `index`.
 db::Bytes demo_photo(int index);
 
 }  // namespace schema

@@ -1,6 +1,14 @@
-// Application services: window classes by name, opening windows and sheets of a frame
-// with a parameter, closing them (closequery -> close -> destroy), the message object,
-// and the user interaction and file services every window shares.
+// Application services: window classes and data-window definitions by name, opening windows
+// and sheets of a frame with a parameter, closing them (closequery -> close -> destroy), the
+// message object, and the user interaction and file services every window shares.
+//
+// A window closed while a handler or a user action is under way is freed only when the
+// outermost of them has ended (Activity counts them), so a handler may close its own window,
+// and a close guard may run a save, without anything being freed under its feet.
+//
+// Classes and definitions may come from a loaded module: each is registered with an owner
+// (the module's handle), which the application keeps alive as long as the class, the
+// definition or any window made from it lives.
 #pragma once
 
 #include <functional>
@@ -11,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/runtime/datawindow/definition.h"
 #include "platform/runtime/files.h"
 #include "platform/runtime/interaction.h"
 #include "platform/runtime/signal.h"
@@ -35,17 +44,28 @@ struct OpenRequest {
 class Application {
   public:
     using Factory = std::function<std::unique_ptr<Window>()>;
+    // Keeps the code of a class or definition loaded (a module handle); may be empty.
+    using Owner = std::shared_ptr<const void>;
 
     Application(Interaction& interaction, Files& files);
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    void register_class(std::string name, Factory factory);
+    // Registers a window class. A second class of the same name is refused (false).
+    bool register_class(std::string name, Factory factory, Owner owner = {});
     bool has_class(std::string_view name) const;
+    std::vector<std::string> class_names() const;
+    // Removes every class and definition of `owner` (windows already open stay).
+    void unregister(const Owner& owner);
+
+    // Data-window definitions, found by name without regard to case.
+    void add_definition(std::shared_ptr<const Definition> definition, Owner owner = {});
+    std::shared_ptr<const Definition> definition(std::string_view name) const;
 
     // Opens a window of a registered class: create, the controls' constructors, open.
-    // Returns null (after reporting) for an unknown class.
+    // Returns null (after reporting) for an unknown class, or when the window closed itself
+    // while opening.
     Window* open(std::string_view class_name, std::optional<std::string> parameter = {});
     // Opens a window as a sheet of `frame`, with the parameter in the message object.
     Window* open_sheet(std::string_view class_name, Window& frame,
@@ -66,28 +86,65 @@ class Application {
     Interaction& interaction() { return interaction_; }
     Files& files() { return files_; }
 
+    // The window whose handler runs innermost, or null between user actions.
+    Window* active_window() const;
+    // Shows a message box for `asking` (null: the active window) and returns the answer.
+    int show_message(const Window* asking, std::string_view origin, std::string_view title,
+                     std::string_view text, Icon icon, Buttons buttons = Buttons::ok,
+                     int default_button = 1);
+    // Shows a file dialog for `asking` (null: the active window).
+    FileChoice show_file_dialog(const Window* asking, FileDialogRequest request);
     // Reports a runtime error that ended an event handler through the error message box.
     void report_runtime_error(std::string_view object, std::string_view event,
                               std::string_view message);
-    // Frees windows closed since the last call. Call it only between user actions, when no
-    // handler of those windows is running.
-    void collect_closed();
+
+    // A user action or an event handler under way (scoped). Windows closed meanwhile are
+    // freed when the last Activity ends.
+    class Activity {
+      public:
+        explicit Activity(Application& app, Window* window = nullptr);
+        ~Activity();
+        Activity(const Activity&) = delete;
+        Activity& operator=(const Activity&) = delete;
+
+      private:
+        Application& app_;
+    };
+    // Closed windows not yet freed (an Activity is under way).
+    std::size_t closed_pending() const { return closed_.size(); }
 
     Signal<Window&> window_opened;
     Signal<Window&> window_closed;
     Signal<const OpenRequest&> open_requested;
 
   private:
+    struct ClassEntry {
+        Owner owner;  // declared first: released after the factory, whose code it holds
+        Factory factory;
+    };
+    struct DefinitionEntry {
+        Owner owner;
+        std::shared_ptr<const Definition> definition;
+    };
+    struct WindowEntry {
+        Owner owner;
+        std::unique_ptr<Window> window;
+    };
+
     // closequery, close, destroy; false when refused.
     bool close_now(Window& w);
     Window* open_window(std::string_view class_name, Window* frame,
                         std::optional<std::string> parameter, int menu_position, int arrangement);
+    void free_closed();
 
     Interaction& interaction_;
     Files& files_;
-    std::map<std::string, Factory, std::less<>> classes_;
-    std::vector<std::unique_ptr<Window>> open_;
-    std::vector<std::unique_ptr<Window>> closed_;
+    std::map<std::string, ClassEntry, std::less<>> classes_;
+    std::map<std::string, DefinitionEntry, std::less<>> definitions_;  // by lower-case name
+    std::vector<WindowEntry> open_;
+    std::vector<WindowEntry> closed_;
+    std::vector<Window*> active_;  // windows whose handlers run, innermost last
+    int activity_ = 0;
     Message message_;
     std::vector<OpenRequest> open_requests_;
 };

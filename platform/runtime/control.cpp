@@ -24,6 +24,10 @@ void Control::resize(int width, int height) {
     assign(height_, height, "height");
 }
 
+std::optional<std::string> Control::property(std::string_view) const {
+    return std::nullopt;
+}
+
 bool Control::has_focus() const {
     return parent_ && parent_->focused() == this;
 }
@@ -47,12 +51,6 @@ int Control::trigger_clicked() {
 
 int Control::trigger_key_down(int key, unsigned flags) {
     return run_event("key", [&] { return key_down(key, flags); });
-}
-
-int SingleLineEdit::type(std::string text) {
-    if (setfocus() != 1) return -1;
-    set_text(std::move(text));
-    return 1;
 }
 
 char CommandButton::accelerator() const {

@@ -9,10 +9,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "platform/runtime/signal.h"
+#include "platform/runtime/properties.h"
 
 namespace runtime {
 
@@ -39,7 +40,7 @@ struct ControlFont {
 // Colours are packed 0x00BBGGRR values; 33554432 is the system window-text colour.
 constexpr std::int64_t kWindowTextColor = 33554432;
 
-class Control {
+class Control : public PropertyOwner {
   public:
     enum class Kind { static_text, single_line_edit, command_button, data_window };
 
@@ -84,8 +85,10 @@ class Control {
     void set_border_style(int v) { assign(border_style_, v, "borderstyle"); }
     void set_focus_rectangle(bool v) { assign(focus_rectangle_, v, "focusrectangle"); }
 
-    // Fired with the property's name after its value changed.
-    Signal<std::string_view> property_changed;
+    // A property a descendant class adds (a host button's colours and icons, say), by name, as
+    // text, so a presentation can show it without knowing the class; nullopt when the
+    // control has no such property.
+    virtual std::optional<std::string> property(std::string_view name) const;
 
     // Whether the user can give this control the focus.
     virtual bool accepts_focus() const { return enabled_ && visible_; }
@@ -113,12 +116,6 @@ class Control {
     int trigger_key_down(int key, unsigned flags);
 
   protected:
-    template <class T>
-    void assign(T& field, T value, std::string_view property) {
-        if (field == value) return;
-        field = std::move(value);
-        property_changed.emit(property);
-    }
     // Runs `handler` at the event boundary of this control's window.
     int run_event(std::string_view event, const std::function<int()>& handler);
 
@@ -153,9 +150,6 @@ class SingleLineEdit : public Control {
     explicit SingleLineEdit(std::string name) : Control(Kind::single_line_edit, std::move(name)) {
         set_border_style(5);
     }
-    // The user replaces the edit's text by typing (the control takes the focus first).
-    // Returns 1, or -1 when the focus could not come here.
-    int type(std::string text);
 };
 
 class CommandButton : public Control {
@@ -169,8 +163,9 @@ class CommandButton : public Control {
     // The letter after '&' in the text, upper case, or 0 when there is none.
     char accelerator() const;
 
-    // The button is pressed (mouse, Esc, accelerator): clicked runs only when the button is
-    // enabled and visible. Returns the event result, or -1 when nothing ran.
+    // The button is pressed: clicked runs only when the button is enabled and visible.
+    // Returns the event result, or -1 when nothing ran. (What the user does to press it,
+    // focus first, is user::press.)
     int press();
 
   private:

@@ -7,57 +7,49 @@ namespace runtime {
 
 DataWindowControl::DataWindowControl(std::string name)
     : Control(Kind::data_window, std::move(name)) {
-    set_dberror_handler([this](const DbError& e) {
-        Interaction* ui = interaction();
-        if (!ui) return;
-        MessageBoxRequest box;
-        box.origin = "db-error";
-        box.title = "数据库错误";
-        box.text = "数据库操作失败（错误代码 " + std::to_string(e.code) + "）：" + e.text;
-        if (e.row > 0) box.text += "\n行：" + std::to_string(e.row);
-        if (!e.sql.empty()) box.text += "\nSQL：" + e.sql;
-        box.icon = Icon::stop_sign;
-        ui->message_box(box);
+    // Errors go to the window's application; a control no application opened has nobody
+    // to tell.
+    data_.set_dberror_handler([this](const DbError& e) {
+        if (run_event("dberror", [&] { return dberror(e); }) == 1) return;
+        Application* app = application();
+        if (!app) return;
+        std::string text = "数据库操作失败（错误代码 " + std::to_string(e.code) + "）：" + e.text;
+        if (e.row > 0) text += "\n行：" + std::to_string(e.row);
+        if (!e.sql.empty()) text += "\nSQL：" + e.sql;
+        app->show_message(parent(), "db-error", "数据库错误", text, Icon::stop_sign);
     });
-    set_itemerror_handler([this](const ItemError& e) {
-        Interaction* ui = interaction();
-        if (!ui) return;
-        MessageBoxRequest box;
-        box.origin = "item-error";
-        box.title = "数据窗口错误";
-        box.text = e.message;
-        box.icon = Icon::exclamation;
-        ui->message_box(box);
+    data_.set_itemerror_handler([this](const ItemError& e) {
+        if (Application* app = application())
+            app->show_message(parent(), "item-error", "数据窗口错误", e.message, Icon::exclamation);
     });
-    set_path_resolver([this](std::string_view path) {
-        Window* w = parent();
-        try {
-            if (w) return w->app().files().map(path).string();
-        } catch (const NullObjectError&) {
-        }
-        return std::string(path);  // not in an opened window: the path as given
+    data_.set_path_resolver([this](std::string_view path) {
+        Application* app = application();
+        return app ? app->files().map(path).string() : std::string(path);
     });
 }
 
-Interaction* DataWindowControl::interaction() const {
+Application* DataWindowControl::application() const {
     Window* w = parent();
     if (!w) return nullptr;
     try {
-        return &w->app().interaction();
+        return &w->app();
     } catch (const NullObjectError&) {
-        return nullptr;  // a window no application opened: nobody to tell
+        return nullptr;
     }
 }
 
 int DataWindowControl::set_dataobject(std::string_view name) {
-    const int r = DataWindow::set_dataobject(name);
-    if (r == 1) assign(dataobject_, std::string(name), "dataobject");
-    return r;
+    Application* app = application();
+    auto found = app ? app->definition(name) : nullptr;
+    if (!found) return -1;
+    data_.set_definition(std::move(found));
+    assign(dataobject_, std::string(name), "dataobject");
+    return 1;
 }
 
 bool DataWindowControl::focus_leaving() {
-    if (edit_pending() && accepttext() != 1) return false;  // refused: reported, focus stays
-    killfocus();
+    if (data_.edit_pending() && data_.accepttext() != 1) return false;  // refused: focus stays
+    data_.killfocus();
     return true;
 }
 
@@ -68,6 +60,9 @@ int DataWindowControl::doubleclicked(int, int, int, const std::string&) {
     return 0;
 }
 int DataWindowControl::ue_key(int, unsigned) {
+    return 0;
+}
+int DataWindowControl::dberror(const DbError&) {
     return 0;
 }
 
@@ -96,28 +91,6 @@ std::pair<int, int> DataWindowControl::object_position(int row, std::string_view
     if (o->band == Band::detail && row > 0)
         y += def->band_height(Band::header) + (row - 1) * def->band_height(Band::detail);
     return {o->rect.x + o->rect.width / 2, y};
-}
-
-bool DataWindowControl::user_click(int row, const std::string& object) {
-    if (!enabled() || !visible()) return false;
-    if (setfocus() != 1) return false;  // the focus stays with a refused edit elsewhere
-    if (row < 1 || row > rowcount()) row = 0;
-    if (row > 0) {
-        setrow(row);
-        if (const Definition* def = definition(); def && def->column_index(object) >= 0)
-            setcolumn(object);
-    }
-    auto [x, y] = object_position(row, object);
-    trigger_clicked(x, y, row, object);
-    return true;
-}
-
-bool DataWindowControl::user_doubleclick(int row, const std::string& object) {
-    if (!user_click(row, object)) return false;
-    if (row < 1 || row > rowcount()) row = 0;
-    auto [x, y] = object_position(row, object);
-    trigger_doubleclicked(x, y, row, object);
-    return true;
 }
 
 }  // namespace runtime

@@ -1,24 +1,34 @@
-// The data-window control: a control of a window that presents a data window. It is the
-// data window (all its operations are the control's) and a control (position, focus,
-// events). Database and item errors of its data window are shown through the runtime's
-// message box; paths the data window writes or shows ("c:\...") go through the file
-// service's mapping.
+// The data-window control: a control of a window that presents a data window. The control
+// has the position, the focus and the events; the data window it holds has the rows. The
+// operations the screens call on a data-window control are offered on the control itself;
+// everything else of the data window is reached through data().
+//
+// Database and item errors of its data window are shown through the runtime's message box;
+// paths the data window writes or shows ("c:\...") go through the file service's mapping.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/runtime/control.h"
 #include "platform/runtime/datawindow/data_window.h"
-#include "platform/runtime/interaction.h"
 
 namespace runtime {
 
-class DataWindowControl : public Control, public DataWindow {
+class Application;
+
+class DataWindowControl : public Control {
   public:
     explicit DataWindowControl(std::string name);
 
-    // The definition presented, by name ("D_EMPLOYEE" finds d_employee). 1, or -1 (the
+    DataWindow& data() { return data_; }
+    const DataWindow& data() const { return data_; }
+    const Definition* definition() const { return data_.definition(); }
+
+    // The definition presented, by name without regard to case ("D_EMPLOYEE" finds
+    // d_employee), from the definitions of the control's application. 1, or -1 (the
     // property keeps its old value).
     int set_dataobject(std::string_view name);
     // The data object as the window stored it ("D_EMPLOYEE"); "" before one was set.
@@ -34,9 +44,44 @@ class DataWindowControl : public Control, public DataWindow {
     void set_livescroll(bool v) { assign(livescroll_, v, "livescroll"); }
     void set_title(std::string v) { assign(title_, std::move(v), "title"); }
 
-    // Focus is the window's: the control takes it and its data window follows.
-    int setfocus() { return Control::setfocus(); }
-    bool has_focus() const { return Control::has_focus(); }
+    // --- the screens' operations (see data_window.h for what each does) -----------------
+    int settransobject(Transaction* t) { return data_.settransobject(t); }
+    std::string getsqlselect() const { return data_.getsqlselect(); }
+    int setsqlselect(std::string_view select) { return data_.setsqlselect(select); }
+    int retrieve(const db::Params& arguments = {}) { return data_.retrieve(arguments); }
+    int update(bool accept = true, bool resetflag = true) {
+        return data_.update(accept, resetflag);
+    }
+    int resetupdate() { return data_.resetupdate(); }
+    int rowcount() const { return data_.rowcount(); }
+    int deletedcount() const { return data_.deletedcount(); }
+    int modifiedcount() const { return data_.modifiedcount(); }
+    int insertrow(int before) { return data_.insertrow(before); }
+    int deleterow(int row) { return data_.deleterow(row); }
+    int reset() { return data_.reset(); }
+    int getrow() const { return data_.getrow(); }
+    int scrolltorow(int row) { return data_.scrolltorow(row); }
+    int selectrow(int row, bool select) { return data_.selectrow(row, select); }
+    bool isselected(int row) const { return data_.isselected(row); }
+    int getcolumn() const { return data_.getcolumn(); }
+    std::string getcolumnname() const { return data_.getcolumnname(); }
+    int setcolumn(int column) { return data_.setcolumn(column); }
+    int setcolumn(std::string_view column) { return data_.setcolumn(column); }
+    std::optional<std::string> getitemstring(int row, std::string_view column) const {
+        return data_.getitemstring(row, column);
+    }
+    std::optional<std::string> getitemstring(int row, int column) const {
+        return data_.getitemstring(row, column);
+    }
+    int setitem(int row, std::string_view column, std::optional<std::string> value) {
+        return data_.setitem(row, column, std::move(value));
+    }
+    int accepttext() { return data_.accepttext(); }
+    std::string modify(std::string_view command) { return data_.modify(command); }
+    std::string describe(std::string_view property) const { return data_.describe(property); }
+    int saveasascii(std::string_view path) { return data_.saveasascii(path); }
+    int setsort(std::string_view criteria) { return data_.setsort(criteria); }
+    int sort() { return data_.sort(); }
 
     // Events. `row` is 0 off the data rows; `object` is the clicked object's name ("" for
     // none).
@@ -44,16 +89,12 @@ class DataWindowControl : public Control, public DataWindow {
     virtual int doubleclicked(int x, int y, int row, const std::string& object);
     // A key pressed while the control has the focus.
     virtual int ue_key(int key, unsigned keyflags);
+    // A database error of the data window, before the runtime shows it: returning 1 says
+    // the handler told the user itself, and the runtime's message box is not shown.
+    virtual int dberror(const DbError& error);
 
     int trigger_clicked(int x, int y, int row, const std::string& object);
     int trigger_doubleclicked(int x, int y, int row, const std::string& object);
-
-    // The user clicks (or double-clicks) `object` on `row`: the control takes the focus, a
-    // data row becomes current (and the column, when the object is a field), then clicked
-    // (and doubleclicked) run with the object's position. False when nothing ran (the
-    // control is disabled, or a refused edit elsewhere keeps the focus).
-    bool user_click(int row, const std::string& object);
-    bool user_doubleclick(int row, const std::string& object);
 
     // The centre of an object on a row, in layout units from the control's top left.
     std::pair<int, int> object_position(int row, std::string_view object) const;
@@ -62,13 +103,14 @@ class DataWindowControl : public Control, public DataWindow {
     // the pending edit accepted first, as leaving a field does.
     int key_down(int key, unsigned flags) override;
     bool keeps_tab() const override { return true; }
-    void focus_gained() override { DataWindow::setfocus(); }
+    void focus_gained() override { data_.setfocus(); }
     bool focus_leaving() override;
 
   private:
     using Control::clicked;  // a data window's clicked carries its arguments
-    Interaction* interaction() const;
+    Application* application() const;
 
+    DataWindow data_;
     std::string dataobject_;
     bool hscrollbar_ = false, vscrollbar_ = false, livescroll_ = false;
     std::string title_ = "none";

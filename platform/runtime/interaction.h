@@ -7,6 +7,8 @@
 
 namespace runtime {
 
+class Window;
+
 enum class Icon { none, information, stop_sign, exclamation, question };
 enum class Buttons { ok, ok_cancel, yes_no, yes_no_cancel, retry_cancel, abort_retry_ignore };
 
@@ -24,6 +26,8 @@ struct MessageBoxRequest {
     // Who asks: "messagebox" for a script's own box, "info", "error", "ask" for the
     // host's message functions, "runtime-error" and "db-error" for the runtime's reports.
     std::string origin = "messagebox";
+    // The window that asks (the dialog's parent); null when no window asks.
+    const Window* window = nullptr;
 };
 
 struct FileDialogRequest {
@@ -33,6 +37,7 @@ struct FileDialogRequest {
     std::string default_extension;
     // Pairs of description and pattern separated by commas: "图片文件(*.JPG),*.JPG".
     std::string filter;
+    const Window* window = nullptr;  // the window that asks
 };
 
 struct FileChoice {

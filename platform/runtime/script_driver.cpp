@@ -8,16 +8,12 @@
 #include "platform/runtime/datawindow_control.h"
 #include "platform/runtime/json_line.h"
 #include "platform/runtime/runtime_error.h"
+#include "platform/runtime/user_input.h"
+#include "platform/text/gbk.h"
 
 namespace runtime {
 
 namespace {
-
-std::string lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
 
 int to_int(const std::string& s, std::string_view what) {
     std::size_t used = 0;
@@ -44,7 +40,7 @@ int key_code(const std::string& word) {
         {"right", key::kRight},   {"tab", key::kTab},        {"home", key::kHome},
         {"end", key::kEnd},       {"pageup", key::kPageUp},  {"pagedown", key::kPageDown},
         {"delete", key::kDelete}, {"backspace", key::kBack}, {"space", key::kSpace}};
-    auto it = names.find(lower(word));
+    auto it = names.find(text::ascii_lower(word));
     if (it != names.end()) return it->second;
     if (word.size() == 1 && std::isalnum(static_cast<unsigned char>(word[0])))
         return std::toupper(static_cast<unsigned char>(word[0]));
@@ -55,7 +51,7 @@ unsigned key_flags(const std::string& word) {
     if (!word.empty() && std::isdigit(static_cast<unsigned char>(word[0])))
         return static_cast<unsigned>(to_int(word, "key flags"));
     unsigned flags = 0;
-    std::string w = lower(word);
+    std::string w = text::ascii_lower(word);
     std::size_t start = 0;
     while (start <= w.size()) {
         std::size_t end = w.find('+', start);
@@ -102,29 +98,30 @@ ScriptDriver::ScriptDriver(Application& app, ScriptedInteraction& ui, std::ostre
     opener_ = [this](std::string_view name, std::optional<std::string> parm) {
         return app_.open(name, std::move(parm));
     };
-    prompted_id_ = ui_.prompted.connect([this](const Prompt& p) { emit(prompt_line(p)); });
-    open_requested_id_ = app_.open_requested.connect([this](const OpenRequest& r) {
+    connections_ += ui_.prompted.connect([this](const Prompt& p) { write_line(prompt_line(p)); });
+    connections_ += app_.open_requested.connect([this](const OpenRequest& r) {
         JsonLine line("open");
         line.add("window", r.window).add("parameter", r.parameter);
         if (!r.frame.empty())
             line.add("frame", r.frame).add("menu", r.menu_position).add("arrange", r.arrangement);
-        emit(line.str());
+        write_line(line.str());
     });
-    opened_id_ = app_.window_opened.connect([this](Window& w) {
+    connections_ += app_.window_opened.connect([this](Window& w) {
         if (!w.is_frame()) current_window_ = w.class_name();
     });
-    closed_id_ = app_.window_closed.connect(
-        [this](Window& w) { emit(JsonLine("close").add("window", w.class_name()).str()); });
+    connections_ += app_.window_closed.connect(
+        [this](Window& w) { write_line(JsonLine("close").add("window", w.class_name()).str()); });
 }
 
-ScriptDriver::~ScriptDriver() {
-    ui_.prompted.disconnect(prompted_id_);
-    app_.open_requested.disconnect(open_requested_id_);
-    app_.window_opened.disconnect(opened_id_);
-    app_.window_closed.disconnect(closed_id_);
+ScriptDriver::~ScriptDriver() = default;
+
+void ScriptDriver::ignored(std::string_view control, InputResult result) {
+    if (result == InputResult::done) return;
+    write_line(
+        JsonLine("ignored").add("control", control).add("reason", input_reason(result)).str());
 }
 
-void ScriptDriver::emit(const std::string& json_line) {
+void ScriptDriver::write_line(const std::string& json_line) {
     out_ << json_line << '\n' << std::flush;
 }
 
@@ -172,9 +169,9 @@ int ScriptDriver::run(std::istream& script) {
         if (!run_line(line, ++number)) ++failed;
     if (ui_.pending() > 0) {
         // Answers nobody asked for usually mean the script expected a prompt that never came.
-        emit(JsonLine("unused-answers")
-                 .add("count", static_cast<std::int64_t>(ui_.pending()))
-                 .str());
+        write_line(JsonLine("unused-answers")
+                       .add("count", static_cast<std::int64_t>(ui_.pending()))
+                       .str());
         ui_.clear_queue();
         ++failed;
     }
@@ -189,15 +186,15 @@ bool ScriptDriver::run_line(std::string_view line, int line_number) {
         if (args.empty()) return true;
         command = args[0];
         execute(args);
-        app_.collect_closed();
+        if (after_line_) after_line_();
         return true;
     } catch (const std::exception& e) {
         // Script mistakes, missing windows or controls, database errors of `sql`.
-        emit(JsonLine("script-error")
-                 .add("line", line_number)
-                 .add("command", command)
-                 .add("message", e.what())
-                 .str());
+        write_line(JsonLine("script-error")
+                       .add("line", line_number)
+                       .add("command", command)
+                       .add("message", e.what())
+                       .str());
         return false;
     }
 }
@@ -212,8 +209,8 @@ void ScriptDriver::execute(const Args& a) {
         {"rows", &ScriptDriver::cmd_rows},         {"buttons", &ScriptDriver::cmd_buttons},
         {"text", &ScriptDriver::cmd_text},         {"item", &ScriptDriver::cmd_item},
         {"describe", &ScriptDriver::cmd_describe}, {"file", &ScriptDriver::cmd_file},
-        {"windows", &ScriptDriver::cmd_windows}};
-    const std::string name = lower(a[0]);
+        {"windows", &ScriptDriver::cmd_windows},   {"screenshot", &ScriptDriver::cmd_screenshot}};
+    const std::string name = text::ascii_lower(a[0]);
     if (name == "clickrow" || name == "dblclickrow") return cmd_row_click(a, name == "dblclickrow");
     if (name == "window") {
         need(a, 2, 2, "window NAME");
@@ -228,8 +225,11 @@ void ScriptDriver::execute(const Args& a) {
     }
     if (name == "focus") {
         need(a, 2, 2, "focus CONTROL");
-        target_control(a[1]).setfocus();
-        return;
+        return ignored(a[1], user::focus(target_control(a[1])));
+    }
+    if (name == "variable") {
+        need(a, 2, 2, "variable [WINDOW.]NAME");
+        return cmd_variable(a[1]);
     }
     auto it = commands.find(name);
     if (it == commands.end()) throw ScriptError("unknown command \"" + a[0] + "\"");
@@ -273,36 +273,16 @@ void ScriptDriver::cmd_type(const Args& a) {
     need(a, 3, 3, "type EDIT TEXT");
     auto* edit = dynamic_cast<SingleLineEdit*>(&target_control(a[1]));
     if (!edit) throw ScriptError(a[1] + " is not a single-line edit");
-    if (!edit->enabled() || !edit->visible()) {
-        emit(JsonLine("ignored").add("control", a[1]).add("reason", "disabled").str());
-        return;
-    }
-    if (edit->type(a[2]) != 1)
-        emit(JsonLine("ignored").add("control", a[1]).add("reason", "focus kept").str());
+    ignored(a[1], user::type(*edit, a[2]));
 }
 
 void ScriptDriver::cmd_click(const Args& a) {
     need(a, 2, 2, "click CONTROL");
     Control& c = target_control(a[1]);
-    if (auto* dw = dynamic_cast<DataWindowControl*>(&c)) {
-        if (!dw->user_click(0, ""))
-            emit(JsonLine("ignored")
-                     .add("control", a[1])
-                     .add("reason", "disabled or focus kept")
-                     .str());
-        return;
-    }
-    if (!c.enabled() || !c.visible()) {
-        emit(JsonLine("ignored").add("control", a[1]).add("reason", "disabled").str());
-        return;
-    }
-    // A field being edited elsewhere is accepted first, as with a mouse; when it is
-    // refused the focus stays there and the button is not pressed.
-    if (c.setfocus() != 1) {
-        emit(JsonLine("ignored").add("control", a[1]).add("reason", "focus kept").str());
-        return;
-    }
-    if (auto* b = dynamic_cast<CommandButton*>(&c)) b->press();
+    if (auto* dw = dynamic_cast<DataWindowControl*>(&c))
+        return ignored(a[1], user::click(*dw, 0, ""));
+    if (auto* b = dynamic_cast<CommandButton*>(&c)) return ignored(a[1], user::press(*b));
+    ignored(a[1], user::focus(c));
 }
 
 void ScriptDriver::cmd_key(const Args& a) {
@@ -310,17 +290,12 @@ void ScriptDriver::cmd_key(const Args& a) {
     const int code = key_code(a[2]);
     const unsigned flags = a.size() == 4 ? key_flags(a[3]) : 0;
     if (a[1].find('.') == std::string::npos)
-        if (Window* w = app_.find_open(a[1])) {
-            w->key_down(code, flags);
-            return;
-        }
+        if (Window* w = app_.find_open(a[1])) return ignored(a[1], user::key(*w, code, flags));
     Control& c = target_control(a[1]);
-    if (c.accepts_focus()) c.setfocus();
-    if (!c.has_focus() && code != key::kEscape && !(flags & key::kAlt)) {
-        emit(JsonLine("ignored").add("control", a[1]).add("reason", "no focus").str());
-        return;
-    }
-    c.parent_window().key_down(code, flags);
+    if (c.accepts_focus()) user::focus(c);
+    if (!c.has_focus() && code != key::kEscape && !(flags & key::kAlt))
+        return ignored(a[1], InputResult::no_focus);
+    ignored(a[1], user::key(c.parent_window(), code, flags));
 }
 
 void ScriptDriver::cmd_row_click(const Args& a, bool twice) {
@@ -329,9 +304,9 @@ void ScriptDriver::cmd_row_click(const Args& a, bool twice) {
     DataWindowControl& dw = target_data_window(a[1]);
     const int row = to_int(a[2], "row");
     const std::string object = a.size() == 4 ? a[3] : "eid";
-    if (!(twice ? dw.user_doubleclick(row, object) : dw.user_click(row, object)))
-        emit(
-            JsonLine("ignored").add("control", a[1]).add("reason", "disabled or focus kept").str());
+    InputResult result = user::click(dw, row, object);
+    if (twice && result == InputResult::done) result = user::double_click(dw, row, object);
+    ignored(a[1], result);
 }
 
 void ScriptDriver::cmd_edit(const Args& a) {
@@ -340,21 +315,33 @@ void ScriptDriver::cmd_edit(const Args& a) {
     const int row = to_int(a[2], "row");
     bool accept = true;
     if (a.size() == 6) {
-        const std::string mode = lower(a[5]);
+        const std::string mode = text::ascii_lower(a[5]);
         if (mode != "accept" && mode != "noaccept")
             throw ScriptError("the last word of edit is accept or noaccept");
         accept = mode == "accept";
     }
-    if (dw.setfocus() != 1) throw ScriptError(a[1] + " cannot take the focus");
-    if (dw.setrow(row) != 1) throw ScriptError("row " + a[2] + " cannot become current");
-    if (dw.setcolumn(a[3]) != 1) throw ScriptError("column " + a[3] + " cannot become current");
-    if (dw.settext(a[4]) != 1) throw ScriptError("the field cannot be edited (read-only?)");
+    if (row < 1 || row > dw.rowcount()) throw ScriptError("row " + a[2] + " does not exist");
+    if (!dw.definition() || dw.definition()->column_index(a[3]) < 0)
+        throw ScriptError("column " + a[3] + " does not exist");
+    InputResult placed = user::place_cursor(dw, row, a[3]);
+    if (placed != InputResult::done) return ignored(a[1], placed);
+    std::string kept;
+    InputResult typed = user::type_text(dw, a[4], &kept);
+    if (typed == InputResult::refused)
+        write_line(JsonLine("refused")
+                       .add("control", a[1])
+                       .add("column", a[3])
+                       .add("typed", a[4])
+                       .add("kept", kept)
+                       .str());
+    else if (typed != InputResult::done)
+        return ignored(a[1], typed);
     if (accept) dw.accepttext();
 }
 
 void ScriptDriver::cmd_answer(const Args& a) {
     need(a, 2, 3, "answer NUMBER|yes|no|ok|cancel | answer path PATH");
-    const std::string w = lower(a[1]);
+    const std::string w = text::ascii_lower(a[1]);
     if (w == "path" || w == "file") {
         need(a, 3, 3, "answer path PATH");
         ui_.queue(Answer::file(a[2]));
@@ -375,15 +362,15 @@ void ScriptDriver::cmd_close(const Args& a) {
     need(a, 1, 2, "close [WINDOW]");
     Window& w = target_window(a.size() == 2 ? a[1] : std::string_view{});
     const std::string name = w.class_name();
-    if (app_.close(w) != 1) emit(JsonLine("close-refused").add("window", name).str());
+    if (app_.close(w) != 1) write_line(JsonLine("close-refused").add("window", name).str());
 }
 
 void ScriptDriver::cmd_sql(const Args& a) {
     need(a, 2, 2, "sql \"STATEMENT\"");
     if (!database_) throw ScriptError("no database for sql");
-    const std::string head = lower(a[1].substr(0, a[1].find_first_of(" \t\n(")));
+    const std::string head = text::ascii_lower(a[1].substr(0, a[1].find_first_of(" \t\n(")));
     if (head != "select" && head != "with" && head != "values") {
-        emit(JsonLine("sql").add("changed", database_->execute(a[1])).str());
+        write_line(JsonLine("sql").add("changed", database_->execute(a[1])).str());
         return;
     }
     db::Result r = database_->query_all(a[1]);
@@ -401,7 +388,8 @@ void ScriptDriver::cmd_sql(const Args& a) {
         }
         rows += (i ? "," : "") + json_array(cells);
     }
-    emit(JsonLine("sql").add_raw("columns", json_array(columns)).add_raw("rows", rows + "]").str());
+    write_line(
+        JsonLine("sql").add_raw("columns", json_array(columns)).add_raw("rows", rows + "]").str());
 }
 
 void ScriptDriver::cmd_rows(const Args& a) {
@@ -414,19 +402,19 @@ void ScriptDriver::cmd_rows(const Args& a) {
     };
     std::string rows = "[", selected = "[";
     for (int r = 1; r <= dw.rowcount(); ++r) {
-        rows += (r > 1 ? "," : "") + as_json(dw.row_as_displayed(r));
+        rows += (r > 1 ? "," : "") + as_json(dw.data().row_as_displayed(r));
         if (dw.isselected(r)) selected += (selected.size() > 1 ? "," : "") + std::to_string(r);
     }
-    emit(JsonLine("rows")
-             .add("control", a[1])
-             .add("rowcount", dw.rowcount())
-             .add("current", dw.getrow())
-             .add_raw("selected", selected + "]")
-             .add("modified", dw.modifiedcount())
-             .add("deleted", dw.deletedcount())
-             .add_raw("columns", as_json(dw.titles()))
-             .add_raw("rows", rows + "]")
-             .str());
+    write_line(JsonLine("rows")
+                   .add("control", a[1])
+                   .add("rowcount", dw.rowcount())
+                   .add("current", dw.getrow())
+                   .add_raw("selected", selected + "]")
+                   .add("modified", dw.modifiedcount())
+                   .add("deleted", dw.deletedcount())
+                   .add_raw("columns", as_json(dw.data().titles()))
+                   .add_raw("rows", rows + "]")
+                   .str());
 }
 
 void ScriptDriver::cmd_buttons(const Args& a) {
@@ -444,41 +432,70 @@ void ScriptDriver::cmd_buttons(const Args& a) {
                                          .str();
         first = false;
     }
-    emit(JsonLine("buttons").add("window", w.class_name()).add_raw("buttons", list + "]").str());
+    write_line(
+        JsonLine("buttons").add("window", w.class_name()).add_raw("buttons", list + "]").str());
 }
 
 void ScriptDriver::cmd_text(const Args& a) {
     need(a, 2, 2, "text CONTROL");
     Control& c = target_control(a[1]);
-    emit(JsonLine("text").add("control", a[1]).add("text", c.text()).str());
+    write_line(JsonLine("text").add("control", a[1]).add("text", c.text()).str());
 }
 
 void ScriptDriver::cmd_item(const Args& a) {
     need(a, 4, 4, "item DATAWINDOW ROW COLUMN");
     DataWindowControl& dw = target_data_window(a[1]);
     const int row = to_int(a[2], "row");
-    emit(JsonLine("item")
-             .add("control", a[1])
-             .add("row", row)
-             .add("column", a[3])
-             .add("value", dw.getitemstring(row, a[3]))
-             .add("display", dw.display_text(row, a[3]))
-             .str());
+    write_line(JsonLine("item")
+                   .add("control", a[1])
+                   .add("row", row)
+                   .add("column", a[3])
+                   .add("value", dw.getitemstring(row, a[3]))
+                   .add("display", dw.data().display_text(row, a[3]))
+                   .str());
 }
 
 void ScriptDriver::cmd_describe(const Args& a) {
     need(a, 3, 3, "describe DATAWINDOW PROPERTY");
     DataWindowControl& dw = target_data_window(a[1]);
-    emit(JsonLine("describe")
-             .add("control", a[1])
-             .add("property", a[2])
-             .add("value", dw.describe(a[2]))
-             .str());
+    write_line(JsonLine("describe")
+                   .add("control", a[1])
+                   .add("property", a[2])
+                   .add("value", dw.describe(a[2]))
+                   .str());
 }
 
 void ScriptDriver::cmd_file(const Args& a) {
     need(a, 2, 2, "file PATH");
-    emit(JsonLine("file").add("path", a[1]).add("length", app_.files().length(a[1])).str());
+    write_line(JsonLine("file").add("path", a[1]).add("length", app_.files().length(a[1])).str());
+}
+
+void ScriptDriver::cmd_variable(std::string_view target) {
+    const auto dot = target.find('.');
+    Window& w =
+        dot == std::string_view::npos ? target_window() : target_window(target.substr(0, dot));
+    const std::string name(dot == std::string_view::npos ? target : target.substr(dot + 1));
+    const std::optional<std::string> value = w.instance_variable(name);
+    if (!value) throw ScriptError("window " + w.class_name() + " has no variable " + name);
+    write_line(JsonLine("variable")
+                   .add("window", w.class_name())
+                   .add("name", name)
+                   .add("value", *value)
+                   .str());
+}
+
+void ScriptDriver::cmd_screenshot(const Args& a) {
+    need(a, 2, 2, "screenshot NAME");
+    if (!screenshooter_)
+        throw ScriptError(
+            "screenshots are taken by the desktop program: tarvo --headless "
+            "--script FILE --screenshot DIR");
+    for (char c : a[1])
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_')
+            throw ScriptError("a screenshot name has letters, digits, '-' and '_' only");
+    std::vector<std::optional<std::string>> files;
+    for (auto& f : screenshooter_(a[1])) files.emplace_back(std::move(f));
+    write_line(JsonLine("screenshot").add("name", a[1]).add_raw("files", json_array(files)).str());
 }
 
 void ScriptDriver::cmd_windows(const Args& a) {
@@ -490,7 +507,8 @@ void ScriptDriver::cmd_windows(const Args& a) {
         current = target_window().class_name();
     } catch (const ScriptError&) {
     }
-    emit(JsonLine("windows").add_raw("windows", json_array(names)).add("current", current).str());
+    write_line(
+        JsonLine("windows").add_raw("windows", json_array(names)).add("current", current).str());
 }
 
 }  // namespace runtime

@@ -14,6 +14,8 @@
 #include "platform/db/connection.h"
 #include "platform/runtime/application.h"
 #include "platform/runtime/scripted_interaction.h"
+#include "platform/runtime/signal.h"
+#include "platform/runtime/user_input.h"
 
 namespace runtime {
 
@@ -24,6 +26,9 @@ class ScriptDriver {
     // Opens a window for the `open` command. The default opens a top-level window; a host
     // passes one that opens sheets of its frame.
     using Opener = std::function<Window*(std::string_view name, std::optional<std::string>)>;
+    // Saves pictures of the shown windows under a name; returns the files written. A
+    // presentation provides it (the desktop program's --screenshot).
+    using Screenshooter = std::function<std::vector<std::string>(const std::string& name)>;
 
     ScriptDriver(Application& app, ScriptedInteraction& ui, std::ostream& out);
     ~ScriptDriver();
@@ -31,6 +36,9 @@ class ScriptDriver {
     ScriptDriver& operator=(const ScriptDriver&) = delete;
 
     void set_opener(Opener opener) { opener_ = std::move(opener); }
+    void set_screenshooter(Screenshooter s) { screenshooter_ = std::move(s); }
+    // Called after every line, so a presentation can catch up with what the line changed.
+    void set_after_line(std::function<void()> f) { after_line_ = std::move(f); }
     // The database the `sql` command works on (a connection of its own, so set-up and
     // inspection see committed data as another user would).
     void set_database(db::Connection* connection) { database_ = connection; }
@@ -49,7 +57,9 @@ class ScriptDriver {
   private:
     using Args = std::vector<std::string>;
 
-    void emit(const std::string& json_line);
+    void write_line(const std::string& json_line);
+    // Writes an `ignored` line when a user action had no effect.
+    void ignored(std::string_view control, InputResult result);
     void execute(const Args& args);
     Window& target_window(std::string_view name = {}) const;
     // "[window.]control": the control of the named or current window.
@@ -72,15 +82,18 @@ class ScriptDriver {
     void cmd_describe(const Args& a);
     void cmd_file(const Args& a);
     void cmd_windows(const Args& a);
+    void cmd_variable(std::string_view target);
+    void cmd_screenshot(const Args& a);
 
     Application& app_;
     ScriptedInteraction& ui_;
     std::ostream& out_;
     Opener opener_;
+    Screenshooter screenshooter_;
+    std::function<void()> after_line_;
     db::Connection* database_ = nullptr;
     std::string current_window_;
-    // Ids of the slots connected to the interaction's and the application's signals.
-    int prompted_id_ = 0, open_requested_id_ = 0, opened_id_ = 0, closed_id_ = 0;
+    Connections connections_;  // to the interaction's and the application's signals
     int line_number_ = 0;
 };
 

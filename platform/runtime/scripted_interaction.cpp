@@ -21,7 +21,7 @@ int cancel_position(Buttons b) {
 
 void ScriptedInteraction::record(Prompt p) {
     prompts_.push_back(std::move(p));
-    prompted.emit(prompts_.back());
+    prompted.fire(prompts_.back());
 }
 
 int ScriptedInteraction::message_box(const MessageBoxRequest& request) {
@@ -34,7 +34,8 @@ int ScriptedInteraction::message_box(const MessageBoxRequest& request) {
              {},
              0,
              {},
-             false};
+             false,
+             request.window};
     const int count = button_count(request.buttons);
     int answer =
         request.default_button >= 1 && request.default_button <= count ? request.default_button : 1;
@@ -70,6 +71,7 @@ FileChoice ScriptedInteraction::file_dialog(const FileDialogRequest& request) {
     p.title = request.title;
     p.text = request.filter;
     p.default_extension = request.default_extension;
+    p.window = request.window;
     FileChoice choice;
     if (!answers_.empty()) {
         Answer a = answers_.front();

@@ -38,9 +38,10 @@ struct Prompt {
     Buttons buttons = Buttons::ok;
     int default_button = 0;
     std::string default_extension;
-    int answer = 0;       // the button, or the dialog's result
-    std::string path;     // the chosen file of a dialog
-    bool queued = false;  // false when the default was taken
+    int answer = 0;                  // the button, or the dialog's result
+    std::string path;                // the chosen file of a dialog
+    bool queued = false;             // false when the default was taken
+    const Window* window = nullptr;  // the window that asked
 };
 
 class ScriptedInteraction : public Interaction {

@@ -119,10 +119,10 @@ int Transaction::selectblob(std::string_view sql, const db::Params& params,
     return rc;
 }
 
-int Transaction::updateblob(std::string_view sql, const db::Bytes& blob, const db::Params& params) {
+int Transaction::updateblob(std::string_view sql, db::Bytes blob, const db::Params& params) {
     db::Params all;
     all.reserve(params.size() + 1);
-    all.emplace_back(blob);
+    all.emplace_back(std::move(blob));
     all.insert(all.end(), params.begin(), params.end());
     return execute(sql, all);
 }

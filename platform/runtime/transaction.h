@@ -58,8 +58,9 @@ class Transaction {
     int select_count(std::string_view sql, const db::Params& params, std::int64_t& count);
     // Reads one blob column of one row. `blob` is null (nullopt) when the row has none.
     int selectblob(std::string_view sql, const db::Params& params, std::optional<db::Bytes>& blob);
-    // Writes one blob: `sql` binds the blob at its first '?' and `params` after it.
-    int updateblob(std::string_view sql, const db::Bytes& blob, const db::Params& params);
+    // Writes one blob: `sql` binds the blob at its first '?' and `params` after it. A
+    // caller done with the bytes moves them in, so a large photo is not copied once more.
+    int updateblob(std::string_view sql, db::Bytes blob, const db::Params& params);
     int commit();
     int rollback();
 

@@ -1,7 +1,6 @@
 #include "platform/runtime/window.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "platform/runtime/application.h"
 
@@ -9,7 +8,13 @@ namespace runtime {
 
 Window::Window(std::string class_name) : class_name_(std::move(class_name)) {}
 
-Window::~Window() = default;
+Window::~Window() {
+    destroyed.fire();
+}
+
+std::optional<std::string> Window::instance_variable(std::string_view) const {
+    return std::nullopt;
+}
 
 Control* Window::find_control(std::string_view name) const {
     for (Control* c : controls_)
@@ -27,7 +32,7 @@ void Window::adopt(std::unique_ptr<Control> c) {
     c->parent_ = this;
     controls_.push_back(c.get());
     owned_.push_back(std::move(c));
-    control_added.emit(*controls_.back());
+    control_added.fire(*controls_.back());
 }
 
 void Window::destroy_control(Control& c) {
@@ -35,10 +40,10 @@ void Window::destroy_control(Control& c) {
     if (it == controls_.end()) return;
     if (focused_ == &c) {
         focused_ = nullptr;
-        focus_changed.emit(nullptr);
+        focus_changed.fire(nullptr);
     }
     controls_.erase(it);
-    control_removed.emit(c);
+    control_removed.fire(c);
 }
 
 int Window::set_focus(Control* c) {
@@ -47,7 +52,7 @@ int Window::set_focus(Control* c) {
     if (focused_ && !focused_->focus_leaving()) return -1;
     focused_ = c;
     if (c) c->focus_gained();
-    focus_changed.emit(c);
+    focus_changed.fire(c);
     return 1;
 }
 
@@ -57,36 +62,6 @@ CommandButton* Window::cancel_button() const {
         if (b && b->cancel()) return b;
     }
     return nullptr;
-}
-
-void Window::key_down(int key, unsigned flags) {
-    if (key == key::kEscape) {
-        if (CommandButton* b = cancel_button()) b->press();
-        return;
-    }
-    if ((flags & key::kAlt) && key > 0 && key < 128) {
-        char letter = static_cast<char>(std::toupper(key));
-        for (Control* c : controls_) {
-            auto* b = dynamic_cast<CommandButton*>(c);
-            if (b && b->accelerator() == letter && b->enabled() && b->visible()) {
-                b->press();
-                return;
-            }
-        }
-        return;
-    }
-    if (key == key::kTab && !(focused_ && focused_->keeps_tab()) && !(flags & ~key::kShift)) {
-        focus_next((flags & key::kShift) != 0);
-        return;
-    }
-    if (!focused_) return;
-    // Enter or the space bar on a focused button presses it.
-    if (auto* b = dynamic_cast<CommandButton*>(focused_);
-        b && (key == key::kEnter || key == key::kSpace) && flags == 0) {
-        b->press();
-        return;
-    }
-    focused_->trigger_key_down(key, flags);
 }
 
 int Window::focus_next(bool backward) {
@@ -118,6 +93,9 @@ int Window::request_close() {
 
 int Window::run_event(std::string_view object, std::string_view event,
                       const std::function<int()>& handler) {
+    if (!app_) return handler();  // a window no application opened: nobody to report to
+    // While any handler runs, windows closed in it stay alive (see Application::Activity).
+    Application::Activity activity(*app_, this);
     std::string message;
     try {
         return handler();
@@ -126,7 +104,6 @@ int Window::run_event(std::string_view object, std::string_view event,
     } catch (const std::exception& e) {
         // Any other failure inside a handler ends it like a runtime error, so a fault in
         // one event never takes the application down.
-        if (!app_) throw;
         message = e.what();
     }
     std::string where = class_name_;

@@ -1,5 +1,6 @@
 // A window: its properties, its controls (the ancestor's first, then the descendant's in
-// creation order), the focus, key routing and the window events.
+// creation order), the focus and the window events. What a user does to it (keys, presses,
+// clicks) is in user_input.h.
 //
 // Window events are virtual handlers like the controls' (see control.h): create builds the
 // controls, open runs once the controls' constructors ran, closequery may refuse a close
@@ -8,11 +9,13 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/runtime/control.h"
+#include "platform/runtime/properties.h"
 #include "platform/runtime/runtime_error.h"
 #include "platform/runtime/signal.h"
 
@@ -20,7 +23,7 @@ namespace runtime {
 
 class Application;
 
-class Window {
+class Window : public PropertyOwner {
   public:
     // `class_name` is the name the window class is registered and opened under.
     explicit Window(std::string class_name);
@@ -44,11 +47,12 @@ class Window {
     void set_max_box(bool v) { assign(max_box_, v, "maxbox"); }
     void set_resizable(bool v) { assign(resizable_, v, "resizable"); }
 
-    Signal<std::string_view> property_changed;
     // A control was added to or removed from the control list.
     Signal<Control&> control_added;
     Signal<Control&> control_removed;
     Signal<Control*> focus_changed;
+    // The window object is being freed (after destroy); observers drop what they hold of it.
+    Signal<> destroyed;
 
     // The controls in list order.
     const std::vector<Control*>& controls() const { return controls_; }
@@ -79,17 +83,16 @@ class Window {
     // when `c` cannot take the focus or the input was refused (the focus then stays).
     int set_focus(Control* c);
 
-    // A key press of the user: Esc presses the cancel button, Alt+letter the button with
-    // that accelerator, Enter or space a focused button, Tab (Shift+Tab) moves the focus to
-    // the next (previous) control in tab order unless the focused control keeps Tab; any
-    // other key goes to the focused control.
-    void key_down(int key, unsigned flags = 0);
     // Moves the focus along the tab order: controls with a tab position above 0 that can
     // take the focus, by position, equal positions in creation order, wrapping round.
     // Returns set_focus's result, or -1 when no control is in the tab order.
     int focus_next(bool backward = false);
     // The window's cancel button, or null.
     CommandButton* cancel_button() const;
+
+    // The window's instance variables by name, as text, for scripts and tests that look at
+    // what the screen keeps (li_currow, editflag, ...); nullopt for a name it does not have.
+    virtual std::optional<std::string> instance_variable(std::string_view name) const;
 
     // Window events.
     virtual int create() { return 0; }
@@ -118,12 +121,6 @@ class Window {
   private:
     friend class Application;
 
-    template <class T>
-    void assign(T& field, T value, std::string_view property) {
-        if (field == value) return;
-        field = std::move(value);
-        property_changed.emit(property);
-    }
     void adopt(std::unique_ptr<Control> c);
 
     std::string class_name_;

@@ -32,6 +32,12 @@ std::string from_gbk(std::string_view gbk);
 // Removes blanks (character 32 only) from both ends; tabs and other white space stay.
 std::string trim_blanks(std::string_view s);
 
+// ASCII letters folded to lower case; other bytes stay. Names of tables, columns, objects
+// and commands are compared this way.
+std::string ascii_lower(std::string_view s);
+// True when `a` and `b` are equal without regard to the case of ASCII letters.
+bool equal_ignoring_case(std::string_view a, std::string_view b);
+
 // The longest prefix of `utf8` whose GBK length is at most `max_bytes`, never splitting a
 // character. Used where typed text must be cut at a byte limit.
 std::string truncate_gbk(std::string_view utf8, std::size_t max_bytes);

@@ -79,12 +79,10 @@ runtime::UpdateDef employee_update() {
     u.table = "Employee";
     u.key_columns = {"eid"};
     for (const auto& c : employee_columns()) u.updatable_columns.push_back(c.name);
+    // A changed row is written back only while it still holds what was read in the columns
+    // it changes: two users editing one employee do not overwrite each other unseen.
+    u.where = runtime::UpdateWhere::key_and_modified;
     return u;
-}
-
-void register_definitions(runtime::DefinitionRegistry& registry) {
-    registry.add(d_employee());
-    registry.add(d_employeeadd());
 }
 
 }  // namespace screens

@@ -33,13 +33,11 @@ std::string employee_select();
 // (the form does for sex, school, maerry and flag; the list only for flag).
 runtime::ColumnDef employee_column_def(const EmployeeColumn& column, bool with_code_table);
 
-// The update settings both definitions share: table Employee, key eid, all 24 columns.
+// The update settings both definitions share: table Employee, key eid, all 24 columns; a
+// changed row is written back by its key and the retrieved values of the columns it changes.
 runtime::UpdateDef employee_update();
 
 std::shared_ptr<const runtime::Definition> d_employee();
 std::shared_ptr<const runtime::Definition> d_employeeadd();
-
-// Adds d_employee and d_employeeadd to a registry (by default the runtime's).
-void register_definitions(runtime::DefinitionRegistry& registry = runtime::definitions());
 
 }  // namespace screens

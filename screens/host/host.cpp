@@ -6,37 +6,19 @@ namespace host {
 
 Host::Host(runtime::Application& app) : app_(app) {}
 
-namespace {
-
-runtime::MessageBoxRequest box(std::string_view origin, std::string_view title,
-                               std::string_view text, runtime::Icon icon, runtime::Buttons buttons,
-                               int default_button) {
-    runtime::MessageBoxRequest r;
-    r.origin = origin;
-    r.title = title;
-    r.text = text;
-    r.icon = icon;
-    r.buttons = buttons;
-    r.default_button = default_button;
-    return r;
-}
-
-}  // namespace
-
+// The host's message functions ask on behalf of the window whose handler calls them.
 int Host::f_showinfo(std::string_view text) {
-    return app_.interaction().message_box(
-        box("info", "提示", text, runtime::Icon::information, runtime::Buttons::ok, 1));
+    return app_.show_message(nullptr, "info", "提示", text, runtime::Icon::information);
 }
 
 int Host::f_showerror(std::string_view text) {
-    return app_.interaction().message_box(
-        box("error", "错误", text, runtime::Icon::stop_sign, runtime::Buttons::ok, 1));
+    return app_.show_message(nullptr, "error", "错误", text, runtime::Icon::stop_sign);
 }
 
 int Host::f_showask(std::string_view text, int default_button) {
     if (default_button != 1) default_button = 2;
-    return app_.interaction().message_box(box("ask", "询问", text, runtime::Icon::question,
-                                              runtime::Buttons::yes_no, default_button));
+    return app_.show_message(nullptr, "ask", "询问", text, runtime::Icon::question,
+                             runtime::Buttons::yes_no, default_button);
 }
 
 int Host::f_filewrite(const db::Bytes& bytes, std::string_view path) {

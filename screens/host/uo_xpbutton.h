@@ -4,11 +4,20 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/runtime/control.h"
 
 namespace host {
+
+// Where a screen puts one of its buttons and what the button shows.
+struct XpButtonSetup {
+    const char* text;
+    int x, y, tab_order;
+    const char* tag;   // nullptr: none
+    const char* icon;  // the one file for the normal, pointer-over and pressed states
+};
 
 class uo_xpbutton : public runtime::CommandButton {
   public:
@@ -42,6 +51,14 @@ class uo_xpbutton : public runtime::CommandButton {
     void set_fontcolorover(std::int64_t v) { assign(fontcolorover_, v, "fontcolorover"); }
     void set_fontcolordown(std::int64_t v) { assign(fontcolordown_, v, "fontcolordown"); }
 
+    // Sets the button up as every screen does: its text, place, tab position and tag; the
+    // screens' size (325 x 96), brought to the top; the icon for all three states; chimb,
+    // caption alignment 1, tooltip type 2 with a title; the host's colours.
+    void set_up(const XpButtonSetup& setup);
+
+    // normalpicname, backcolor, ... by name: what a presentation reads to draw the button.
+    std::optional<std::string> property(std::string_view name) const override;
+
     // The caption as shown: the text without the '&' that marks the access key.
     std::string caption() const;
     // The icon of the state the button is drawn in.
@@ -59,6 +76,27 @@ class uo_xpbutton : public runtime::CommandButton {
     std::int64_t fontcolor_ = runtime::kWindowTextColor;
     std::int64_t fontcolorover_ = runtime::kWindowTextColor;
     std::int64_t fontcolordown_ = runtime::kWindowTextColor;
+};
+
+// A screen's button: the host button's clicked runs first, then one handler of the window
+// (none: only the host's, as for a print button without a handler of its own).
+template <class W>
+class ScreenButton : public uo_xpbutton {
+  public:
+    using Handler = void (W::*)();
+
+    ScreenButton(std::string name, W& window, Handler handler)
+        : uo_xpbutton(std::move(name)), window_(window), handler_(handler) {}
+
+    int clicked() override {
+        uo_xpbutton::clicked();
+        if (handler_) (window_.*handler_)();
+        return 0;
+    }
+
+  private:
+    W& window_;
+    Handler handler_;
 };
 
 }  // namespace host

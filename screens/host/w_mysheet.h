@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/runtime/window.h"
@@ -20,6 +21,8 @@ class w_mysheet : public runtime::Window {
     std::string editflag;
     // The close guard's count of unsaved deletions and changes.
     std::int64_t ltotalmodified = 0;
+
+    std::optional<std::string> instance_variable(std::string_view name) const override;
 
     int create() override;
     int closequery() override;

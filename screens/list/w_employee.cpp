@@ -14,10 +14,7 @@ constexpr std::int64_t kStaticBackColor = 33089231;
 
 struct ButtonDef {
     const char* name;
-    const char* text;
-    int x, y, tab_order;
-    const char* tag;  // nullptr: not set
-    const char* icon;
+    host::XpButtonSetup setup;
     w_employee_button::Handler handler;
 };
 
@@ -56,26 +53,6 @@ void make_edit(runtime::Window& w, const char* name, int x, int y, int width, in
     sle.set_border_style(5);
 }
 
-void make_button(w_employee& w, const ButtonDef& def) {
-    auto& b = w.add_control<w_employee_button>(def.name, w, def.handler);
-    b.set_text(def.text);
-    place(b, def.x, def.y, 325, 96, def.tab_order);
-    if (def.tag) b.set_tag(def.tag);
-    b.set_normalpicname(def.icon);
-    b.set_movepicname(def.icon);
-    b.set_bkpicname(def.icon);
-    b.set_chimb(true);
-    b.set_captionalign(1);
-    b.set_backcolor(16495676);
-    b.set_backcolorover(8703999);
-    b.set_backcolordown(13031390);
-    b.set_fontcolor(15856113);
-    b.set_fontcolorover(255);
-    b.set_fontcolordown(13811126);
-    b.set_tooltiptype(2);
-    b.set_tooltiptitle(true);
-}
-
 }  // namespace
 
 w_employee::w_employee(host::Host& host) : w_mysheet(host, kClassName) {
@@ -95,6 +72,13 @@ runtime::SingleLineEdit& w_employee::sle_name() const {
     return control_as<runtime::SingleLineEdit>("sle_name");
 }
 
+std::optional<std::string> w_employee::instance_variable(std::string_view name) const {
+    if (name == "ls_sql") return ls_sql_;
+    if (name == "li_currow") return std::to_string(li_currow_);
+    if (name == "li_rowcount") return std::to_string(li_rowcount_);
+    return w_mysheet::instance_variable(name);
+}
+
 int w_employee::create() {
     w_mysheet::create();
 
@@ -110,17 +94,22 @@ int w_employee::create() {
     make_edit(*this, "sle_name", 983, 40, 562, 20);
 
     const ButtonDef buttons[] = {
-        {"cb_1", "查询(&S)", 1591, 36, 60, "输入条件查询", "ico/find.ico",
+        {"cb_1",
+         {"查询(&S)", 1591, 36, 60, "输入条件查询", "ico/find.ico"},
          &w_employee::cb_1_clicked},
-        {"cb_3", "添加(&S)", 1966, 32, 70, "添加一个新商品", "ico/new.ico",
+        {"cb_3",
+         {"添加(&S)", 1966, 32, 70, "添加一个新商品", "ico/new.ico"},
          &w_employee::cb_3_clicked},
-        {"cb_4", "修改(&M)", 2322, 32, 80, "修改选中的商品", "ico/edit.ico",
+        {"cb_4",
+         {"修改(&M)", 2322, 32, 80, "修改选中的商品", "ico/edit.ico"},
          &w_employee::cb_4_clicked},
-        {"cb_5", "退出(&E)", 3026, 28, 110, nullptr, "ico/exit.ico", &w_employee::cb_5_clicked},
-        {"cb_2", "导出(&O)", 2674, 32, 80, "导出为EXCEL表格", "ico/excel.ico",
+        {"cb_5", {"退出(&E)", 3026, 28, 110, nullptr, "ico/exit.ico"}, &w_employee::cb_5_clicked},
+        {"cb_2",
+         {"导出(&O)", 2674, 32, 80, "导出为EXCEL表格", "ico/excel.ico"},
          &w_employee::cb_2_clicked},
     };
-    for (const ButtonDef& def : buttons) make_button(*this, def);
+    for (const ButtonDef& def : buttons)
+        add_control<w_employee_button>(def.name, *this, def.handler).set_up(def.setup);
     control_as<w_employee_button>("cb_5").set_cancel(true);
     return 0;
 }

@@ -18,7 +18,6 @@
 namespace screens {
 
 class w_employee_dw_1;
-class w_employee_button;
 
 class w_employee : public host::w_mysheet {
   public:
@@ -42,13 +41,14 @@ class w_employee : public host::w_mysheet {
     runtime::SingleLineEdit& sle_id() const;
     runtime::SingleLineEdit& sle_name() const;
 
+    std::optional<std::string> instance_variable(std::string_view name) const override;
+
     int create() override;
     int destroy() override;
     int open() override;
 
   private:
     friend class w_employee_dw_1;
-    friend class w_employee_button;
 
     // Handlers of the controls, run after the control's ancestor handler.
     void dw_1_constructor();

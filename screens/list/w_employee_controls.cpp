@@ -29,13 +29,4 @@ int w_employee_dw_1::ue_key(int key, unsigned /*keyflags*/) {
     return 0;
 }
 
-w_employee_button::w_employee_button(std::string name, w_employee& window, Handler handler)
-    : uo_xpbutton(std::move(name)), window_(window), handler_(handler) {}
-
-int w_employee_button::clicked() {
-    uo_xpbutton::clicked();
-    (window_.*handler_)();
-    return 0;
-}
-
 }  // namespace screens

@@ -27,17 +27,6 @@ class w_employee_dw_1 : public host::uo_dwtitlesort {
 };
 
 // cb_1 .. cb_5: host buttons whose clicked runs one handler of the window.
-class w_employee_button : public host::uo_xpbutton {
-  public:
-    using Handler = void (w_employee::*)();
-
-    w_employee_button(std::string name, w_employee& window, Handler handler);
-
-    int clicked() override;
-
-  private:
-    w_employee& window_;
-    Handler handler_;
-};
+using w_employee_button = host::ScreenButton<w_employee>;
 
 }  // namespace screens

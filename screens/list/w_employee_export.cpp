@@ -17,7 +17,7 @@ void w_employee::cb_2_clicked() {
     dialog.title = "导出文件";
     dialog.default_extension = "文本文件";
     dialog.filter = "EXCEL表格(.xls),*.xls";
-    const runtime::FileChoice choice = app().interaction().file_dialog(dialog);
+    const runtime::FileChoice choice = app().show_file_dialog(this, dialog);
     const std::int16_t li_value = static_cast<std::int16_t>(choice.result);
     const std::string& ls_file = choice.path;
     if (li_value != 1) return;

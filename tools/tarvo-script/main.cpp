@@ -1,9 +1,14 @@
 // tarvo-script: runs a script of user actions against the screens, headless, with scripted
 // dialogs, and prints the transcript as JSON lines (see docs/scripting.md).
-//   tarvo-script [--db URL] [--prepare] [--user NAME] [--drive-c DIR] [SCRIPT|-]
+//   tarvo-script [--db URL] [--prepare] [--user NAME] [--drive-c DIR] [--library LIST]
+//                [SCRIPT|-]
 // Without --db the embedded default database is used, prepared on first use; --prepare
 // prepares the named one the same way (missing tables; demo data when Employee is empty).
-// Exit status: 0 when every line ran, 1 when some failed, 2 for a bad call.
+// The screens come from the screen library module, found on the library list (--library,
+// then $TARVO_LIBRARY_PATH, then the installed and the build's own folder), as the desktop
+// program loads them.
+// Exit status: 0 when every line ran, 1 when some failed, 2 for a bad call or a screen
+// library that cannot be loaded.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,19 +17,18 @@
 #include <string>
 
 #include "platform/runtime/script_driver.h"
-#include "screens/definitions/employee_record.h"
 #include "screens/host/host.h"
-#include "screens/list/register.h"
+#include "screens/host/screen_library.h"
 #include "tools/tarvo-db/default_db.h"
 
 namespace {
 
 int usage() {
-    std::fprintf(
-        stderr,
-        "usage: tarvo-script [--db URL] [--prepare] [--user NAME] [--drive-c DIR] [SCRIPT|-]\n"
-        "URL: sqlite:PATH or postgresql://USER@HOST:PORT/DB (default: %s)\n",
-        defaultdb::default_url().c_str());
+    std::fprintf(stderr,
+                 "usage: tarvo-script [--db URL] [--prepare] [--user NAME] [--drive-c DIR]\n"
+                 "                    [--library LIST] [SCRIPT|-]\n"
+                 "URL: sqlite:PATH or postgresql://USER@HOST:PORT/DB (default: %s)\n",
+                 defaultdb::default_url().c_str());
     return 2;
 }
 
@@ -36,7 +40,7 @@ std::string login_name() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string url, user = login_name(), drive_c, script = "-";
+    std::string url, user = login_name(), drive_c, library, script = "-";
     bool prepare = false;
     for (int i = 1; i < argc; ++i) {
         auto value = [&](std::string& out) {
@@ -52,6 +56,8 @@ int main(int argc, char** argv) {
             if (!value(user)) return usage();
         } else if (!std::strcmp(argv[i], "--drive-c")) {
             if (!value(drive_c)) return usage();
+        } else if (!std::strcmp(argv[i], "--library")) {
+            if (!value(library)) return usage();
         } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
             return usage();
         } else {
@@ -83,9 +89,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tarvo-script: %s\n", host.sqlca.sqlerrtext().c_str());
         return 2;
     }
-    screens::register_definitions();
     host.register_classes();
-    screens::register_list_windows(app, host);
+    std::string error;
+    auto screens =
+        host::ScreenLibrary::load(host, host::ScreenLibrary::library_list(library), error);
+    if (!screens) {
+        std::fprintf(stderr, "tarvo-script: %s\n", error.c_str());
+        return 2;
+    }
 
     runtime::ScriptDriver driver(app, ui, std::cout);
     driver.set_database(inspection.get());

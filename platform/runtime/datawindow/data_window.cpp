@@ -13,24 +13,10 @@ DataWindow::DataWindow(std::shared_ptr<const Definition> definition) {
 
 DataWindow::~DataWindow() = default;
 
-void DataWindow::notify(const std::function<void(DataWindowObserver&)>& f) const {
-    // A copy, so an observer may unregister itself while it is told.
-    auto observers = observers_;
-    for (auto* o : observers) f(*o);
-}
-
-void DataWindow::add_observer(DataWindowObserver* observer) {
-    if (observer && std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
-        observers_.push_back(observer);
-}
-
-void DataWindow::remove_observer(DataWindowObserver* observer) {
-    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
-}
-
 // --- definition --------------------------------------------------------------------------
 
 void DataWindow::set_definition(std::shared_ptr<const Definition> definition) {
+    about_to_reset.fire();
     def_ = std::move(definition);
     select_ = def_ ? def_->select : "";
     readonly_ = false;
@@ -40,15 +26,8 @@ void DataWindow::set_definition(std::shared_ptr<const Definition> definition) {
             if (o.kind == ObjectKind::picture) picture_files_.emplace_back(o.name, o.filename);
     clear_rows();
     current_column_ = def_ ? def_->next_in_tab_order(-1) : -1;
-    notify([](DataWindowObserver& o) { o.rows_reset(); });
-    notify([this](DataWindowObserver& o) { o.current_changed(0, getcolumn()); });
-}
-
-int DataWindow::set_dataobject(std::string_view name) {
-    auto found = definitions().find(name);
-    if (!found) return -1;
-    set_definition(std::move(found));
-    return 1;
+    reset_done.fire();
+    current_changed.fire(0, getcolumn());
 }
 
 std::string DataWindow::dataobject() const {
@@ -101,13 +80,14 @@ int DataWindow::insertrow(int before) {
     if (before != 0 && !valid_row(before)) return -1;
     Row row;
     row.current = PackedRow::nulls(def_->columns.size());
+    rows_about_to_be_inserted.fire(at, 1);
     rows_.insert(rows_.begin() + (at - 1), std::move(row));
-    notify([at](DataWindowObserver& o) { o.rows_inserted(at, 1); });
+    rows_inserted.fire(at, 1);
     if (current_row_ == 0) {
         set_current(at, current_column_);
     } else if (current_row_ >= at) {
         ++current_row_;  // the same row, one further down
-        notify([this](DataWindowObserver& o) { o.current_changed(current_row_, getcolumn()); });
+        current_changed.fire(current_row_, getcolumn());
     }
     return at;
 }
@@ -115,12 +95,13 @@ int DataWindow::insertrow(int before) {
 int DataWindow::deleterow(int row) {
     if (!valid_row(row)) return -1;
     if (row == current_row_ && pending_) discardtext();
+    rows_about_to_be_removed.fire(row, 1);
     Row removed = std::move(rows_[row - 1]);
     rows_.erase(rows_.begin() + (row - 1));
     // A row the table never had leaves nothing to delete.
     if (removed.status == RowStatus::not_modified || removed.status == RowStatus::data_modified)
         deleted_.push_back(std::move(removed));
-    notify([row](DataWindowObserver& o) { o.rows_removed(row, 1); });
+    rows_removed.fire(row, 1);
     if (current_row_ > row || current_row_ > rowcount())
         set_current(current_row_ - 1, current_column_);
     else if (current_row_ == row)
@@ -138,10 +119,11 @@ void DataWindow::clear_rows() {
 
 int DataWindow::reset() {
     bool had_edit = pending_.has_value();
+    about_to_reset.fire();
     clear_rows();
-    notify([](DataWindowObserver& o) { o.rows_reset(); });
-    if (had_edit) notify([](DataWindowObserver& o) { o.edit_changed(); });
-    notify([this](DataWindowObserver& o) { o.current_changed(0, getcolumn()); });
+    reset_done.fire();
+    if (had_edit) edit_changed.fire();
+    current_changed.fire(0, getcolumn());
     return 1;
 }
 
@@ -193,7 +175,7 @@ void DataWindow::store(int row, int column, std::optional<std::string_view> v) {
         r.status = RowStatus::new_modified;
     }
     r.current = std::move(next);
-    notify([row, column](DataWindowObserver& o) { o.item_changed(row, column + 1); });
+    item_changed.fire(row, column + 1);
 }
 
 int DataWindow::setitem(int row, std::string_view column, std::optional<std::string> v) {
@@ -219,7 +201,7 @@ int DataWindow::setitem(int row, std::string_view column, const db::DateTime& v)
 void DataWindow::set_current(int row, int column) {
     current_row_ = row;
     current_column_ = column;
-    notify([this](DataWindowObserver& o) { o.current_changed(current_row_, getcolumn()); });
+    current_changed.fire(current_row_, getcolumn());
 }
 
 int DataWindow::setrow(int row) {
@@ -250,13 +232,13 @@ int DataWindow::setcolumn(std::string_view column) {
 int DataWindow::selectrow(int row, bool select) {
     if (row == 0) {
         for (auto& r : rows_) r.selected = select;
-        notify([](DataWindowObserver& o) { o.selection_changed(0); });
+        selection_changed.fire(0);
         return 1;
     }
     if (!valid_row(row)) return -1;
     if (rows_[row - 1].selected == select) return 1;
     rows_[row - 1].selected = select;
-    notify([row](DataWindowObserver& o) { o.selection_changed(row); });
+    selection_changed.fire(row);
     return 1;
 }
 
@@ -267,7 +249,7 @@ bool DataWindow::isselected(int row) const {
 int DataWindow::setfocus() {
     if (!focus_) {
         focus_ = true;
-        notify([](DataWindowObserver& o) { o.focus_changed(true); });
+        focus_changed.fire(true);
     }
     return 1;
 }
@@ -276,7 +258,7 @@ void DataWindow::killfocus() {
     accepttext();  // a refusal is reported; the typed text stays pending
     if (focus_) {
         focus_ = false;
-        notify([](DataWindowObserver& o) { o.focus_changed(false); });
+        focus_changed.fire(false);
     }
 }
 

@@ -14,8 +14,10 @@
 // table entries for drop-downs. A refused edit keeps the old value and is reported through
 // the item-error handler.
 //
-// Presentations mirror the model through DataWindowObserver; the window layer routes
-// database and item errors to the runtime's message box through the two handlers.
+// Presentations mirror the model through its signals: row changes come as "about to" and
+// "done" pairs (insert, remove, reset) and a sort as a layout change, so an item model can
+// follow them exactly. The window layer routes database and item errors to the runtime's
+// message box through the two handlers.
 #pragma once
 
 #include <cstddef>
@@ -29,6 +31,7 @@
 #include "platform/db/value.h"
 #include "platform/runtime/datawindow/definition.h"
 #include "platform/runtime/datawindow/row_buffer.h"
+#include "platform/runtime/signal.h"
 
 namespace db {
 class Cursor;
@@ -51,6 +54,9 @@ struct DbError {
     std::string text;  // the database's message
     std::string sql;   // the statement that failed, placeholders unfilled
     int row = 0;       // the primary row being written; 0 for retrieve and deletions
+    // The row to write was changed or removed by someone else since it was retrieved (an
+    // UPDATE or DELETE by key touched no row).
+    bool conflict = false;
 };
 
 // An accepted edit that validation refused.
@@ -59,28 +65,6 @@ struct ItemError {
     std::string column;
     std::string text;     // what was typed
     std::string message;  // why it was refused, for the user (Chinese)
-};
-
-// Change notification for a presentation. Every method has an empty default.
-class DataWindowObserver {
-  public:
-    virtual ~DataWindowObserver() = default;
-    // All rows were replaced (retrieve, reset, a new definition).
-    virtual void rows_reset() {}
-    virtual void rows_inserted(int /*row*/, int /*count*/) {}
-    // Rows left the primary buffer; rows after them moved up.
-    virtual void rows_removed(int /*row*/, int /*count*/) {}
-    virtual void item_changed(int /*row*/, int /*column*/) {}
-    // Row 0: the selection of every row may have changed.
-    virtual void selection_changed(int /*row*/) {}
-    virtual void current_changed(int /*row*/, int /*column*/) {}
-    virtual void focus_changed(bool /*has_focus*/) {}
-    // The pending edit's text changed (or the edit ended).
-    virtual void edit_changed() {}
-    // A property set with modify, e.g. ("p_1", "filename") or ("datawindow", "readonly").
-    virtual void property_changed(const std::string& /*object*/, const std::string& /*property*/) {}
-    // Statuses changed (after a successful update).
-    virtual void statuses_changed() {}
 };
 
 class DataWindow {
@@ -100,9 +84,6 @@ class DataWindow {
     // Presents another definition (nullptr: none); drops every row.
     void set_definition(std::shared_ptr<const Definition> definition);
     const Definition* definition() const { return def_.get(); }
-    // Looks the definition up in runtime::definitions() by name, without regard to case.
-    // Returns 1, or -1 (and keeps the current one) when there is none of that name.
-    int set_dataobject(std::string_view name);
     std::string dataobject() const;
 
     // --- database ----------------------------------------------------------------------
@@ -118,8 +99,13 @@ class DataWindow {
     int retrieve(const db::Params& arguments = {});
     // Writes pending deletions, inserts and changes as one unit (deletions first). Returns 1;
     // or -1 with buffers and table unchanged and the error reported. `accept` first accepts
-    // the pending edit; a refused one fails the update.
-    int update(bool accept = true);
+    // the pending edit; a refused one fails the update. With `resetflag` false the rows
+    // keep their statuses (and deletions stay pending) until resetupdate(), so a caller
+    // that commits afterwards can keep them when the commit fails.
+    int update(bool accept = true, bool resetflag = true);
+    // Takes the written state as the retrieved one: statuses become not modified, original
+    // values are forgotten, pending deletions dropped. Returns 1.
+    int resetupdate();
 
     // --- rows --------------------------------------------------------------------------
     int rowcount() const { return static_cast<int>(rows_.size()); }
@@ -182,8 +168,16 @@ class DataWindow {
     bool has_focus() const { return focus_; }
 
     // --- pending edit ------------------------------------------------------------------
+    // Whether the current field takes `text` as the user types it: a text entry refuses
+    // more GBK bytes than its column's limit (so the 51st byte of a 50-byte field is refused
+    // as it is typed), a masked entry more characters than its mask. The refusal, for the
+    // user, or nullopt when the text fits. Dates and code-table entries are checked when
+    // the edit is accepted.
+    // `column` (1-based) checks another field than the current one.
+    std::optional<std::string> check_typing(std::string_view text, int column = 0) const;
     // Starts or changes the pending edit of the current cell. -1 when there is no current
-    // cell or the data window is read-only (read-only stops the user, not setitem).
+    // cell, the data window is read-only (read-only stops the user, not setitem), or the
+    // text does not pass check_typing (the pending edit then stays as it was).
     int settext(std::string_view text);
     // The pending edit's text, or the current cell's edit_text when nothing is pending.
     std::optional<std::string> gettext() const;
@@ -219,8 +213,33 @@ class DataWindow {
     void set_dberror_handler(DbErrorHandler handler) { on_dberror_ = std::move(handler); }
     void set_itemerror_handler(ItemErrorHandler handler) { on_itemerror_ = std::move(handler); }
     void set_path_resolver(PathResolver resolver) { resolve_path_ = std::move(resolver); }
-    void add_observer(DataWindowObserver* observer);
-    void remove_observer(DataWindowObserver* observer);
+
+    // --- notifications -------------------------------------------------------------------
+    // Every row was replaced (retrieve, reset, a new definition): nothing may be read from
+    // the rows between the two.
+    Signal<> about_to_reset;
+    Signal<> reset_done;
+    // `count` rows at `row` (1-based): before and after they enter the primary buffer.
+    Signal<int, int> rows_about_to_be_inserted;
+    Signal<int, int> rows_inserted;
+    // `count` rows at `row` leave the primary buffer; the rows after them move up.
+    Signal<int, int> rows_about_to_be_removed;
+    Signal<int, int> rows_removed;
+    // The rows were reordered (sort). `new_row_of` maps each old row number (index) to its
+    // new one; index 0 is unused.
+    Signal<> layout_about_to_change;
+    Signal<const std::vector<int>&> layout_changed;
+    Signal<int, int> item_changed;  // row, column
+    // The highlight of one row changed; row 0: of every row.
+    Signal<int> selection_changed;
+    Signal<int, int> current_changed;  // row, column
+    Signal<bool> focus_changed;
+    // The pending edit's text changed (or the edit ended).
+    Signal<> edit_changed;
+    // A property set with modify, e.g. ("p_1", "filename") or ("datawindow", "readonly").
+    Signal<const std::string&, const std::string&> property_changed;
+    // Statuses changed (after a successful update).
+    Signal<> statuses_changed;
 
     // Bytes the buffers hold (rows, values and the row tables), for memory accounting.
     std::size_t buffer_bytes() const;
@@ -248,6 +267,7 @@ class DataWindow {
     void report_dberror(DbError error) const;
     db::Value bind_value(int column, std::optional<std::string_view> v) const;
     void add_key_condition(const Row& row, PlannedStatement& s) const;
+    void add_unchanged_condition(const Row& row, int column, PlannedStatement& s) const;
     std::optional<PlannedStatement> statement_for(int row) const;
     std::vector<PlannedStatement> plan_update() const;
     std::optional<DbError> write_plan(const std::vector<PlannedStatement>& plan) const;
@@ -260,7 +280,6 @@ class DataWindow {
     std::optional<std::string> format_value(int column, std::optional<std::string_view> v) const;
     // The shown columns: (title, object shown under it).
     std::vector<std::pair<std::string, std::string>> shown_columns() const;
-    void notify(const std::function<void(DataWindowObserver&)>& f) const;
     // Turns typed text into a column value (nullopt: null); false with `error` when refused.
     bool parse_entry(int column, const std::string& text, std::optional<std::string>& value,
                      std::string& error) const;
@@ -280,7 +299,6 @@ class DataWindow {
     DbErrorHandler on_dberror_;
     ItemErrorHandler on_itemerror_;
     PathResolver resolve_path_;
-    std::vector<DataWindowObserver*> observers_;
     std::string sort_text_;
     std::vector<std::pair<int, bool>> sort_keys_;  // (column, ascending)
 };

@@ -105,8 +105,9 @@ int DataWindow::retrieve(const db::Params& arguments) {
                                 " 列，数据窗口有 " + std::to_string(def_->columns.size()) + " 列");
         // The statement runs: the old rows make way and their memory takes the new ones.
         // (A statement that cannot run leaves them as they were.)
-        drop_rows_for_reuse();
+        about_to_reset.fire();
         dropped = true;
+        drop_rows_for_reuse();
         read_rows(*cursor);
         cursor.reset();
         if (guarded) conn.release("tarvo_retrieve");
@@ -143,8 +144,8 @@ void DataWindow::drop_rows_for_reuse() {
 }
 
 void DataWindow::announce_new_rows(bool had_edit) {
-    notify([](DataWindowObserver& o) { o.rows_reset(); });
-    if (had_edit) notify([](DataWindowObserver& o) { o.edit_changed(); });
+    reset_done.fire();
+    if (had_edit) edit_changed.fire();
     set_current(rows_.empty() ? 0 : 1, current_column_);
 }
 
@@ -223,15 +224,35 @@ std::optional<DataWindow::PlannedStatement> DataWindow::statement_for(int row) c
     }
     if (r.status != RowStatus::data_modified) return std::nullopt;
     std::string set;
+    std::vector<int> changed;
     for (int c = 0; c < column_count(); ++c) {
         if (!def_->is_updatable(c) || value(r, c) == value_of_original(r, c)) continue;
         set += (set.empty() ? "" : ", ") + def_->columns[c].name + " = ?";
         s.params.push_back(bind_value(c, value(r, c)));
+        changed.push_back(c);
     }
     if (set.empty()) return std::nullopt;  // changed and changed back
     s.sql = "UPDATE " + table + " SET " + set;
     add_key_condition(r, s);
+    if (def_->update.where == UpdateWhere::key_and_modified)
+        for (int c : changed)
+            if (!def_->is_key(c)) add_unchanged_condition(r, c, s);
     return s;
+}
+
+// " AND the column still holds its retrieved value": null-safe, since a null that nobody
+// touched must match. SQLite keeps date-times as text that may be spelled otherwise than
+// they were read ("1990-05-01" read as "1990-05-01 00:00:00"), so both sides are compared
+// as date-times there.
+void DataWindow::add_unchanged_condition(const Row& r, int column, PlannedStatement& s) const {
+    const ColumnDef& c = def_->columns[column];
+    const bool sqlite_datetime = c.type == ColumnType::datetime && trans_ && trans_->connection() &&
+                                 trans_->connection()->backend() == db::Backend::sqlite;
+    if (sqlite_datetime)
+        s.sql += " AND datetime(" + c.name + ") IS NOT DISTINCT FROM datetime(?)";
+    else
+        s.sql += " AND " + c.name + " IS NOT DISTINCT FROM ?";
+    s.params.push_back(bind_value(column, value_of_original(r, column)));
 }
 
 // Deletions first, so a key deleted and inserted again is free when the insert runs.
@@ -253,11 +274,13 @@ std::optional<DbError> DataWindow::write_plan(const std::vector<PlannedStatement
     Transaction& trans = *trans_;
     const std::string& table = def_->update.table;
     const PlannedStatement* failing = nullptr;
+    bool conflict = false;
     int rc = trans.run_unit([&](db::Connection& conn) {
         for (const auto& s : plan) {
             failing = &s;
             std::int64_t changed = conn.execute(s.sql, s.params);
-            if (s.one_row && changed == 0)
+            conflict = s.one_row && changed == 0;
+            if (conflict)
                 throw update_error("更新失败：表 " + table + " 中找不到 " + s.key_text +
                                    " 的行（可能已被他人删除或修改）");
             if (s.one_row && changed > 1)
@@ -268,10 +291,10 @@ std::optional<DbError> DataWindow::write_plan(const std::vector<PlannedStatement
     });
     if (rc == Transaction::kSuccess) return std::nullopt;
     return DbError{trans.sqldbcode(), trans.sqlerrtext(), failing ? failing->sql : "",
-                   failing ? failing->row : 0};
+                   failing ? failing->row : 0, conflict};
 }
 
-int DataWindow::update(bool accept) {
+int DataWindow::update(bool accept, bool resetflag) {
     if (!def_) return -1;
     if (accept && accepttext() != 1) return -1;
     const UpdateDef& u = def_->update;
@@ -298,6 +321,10 @@ int DataWindow::update(bool accept) {
             return -1;
         }
     }
+    return resetflag ? resetupdate() : 1;
+}
+
+int DataWindow::resetupdate() {
     deleted_.clear();
     for (auto& r : rows_) {
         if (r.status == RowStatus::new_modified || r.status == RowStatus::data_modified) {
@@ -305,7 +332,7 @@ int DataWindow::update(bool accept) {
             r.original = PackedRow();
         }
     }
-    notify([](DataWindowObserver& o) { o.statuses_changed(); });
+    statuses_changed.fire();
     return 1;
 }
 

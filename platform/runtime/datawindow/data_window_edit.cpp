@@ -19,8 +19,8 @@ bool fits_date_mask(std::string_view s) {
 bool is_getrow(std::string_view expression) {
     std::string compact;
     for (char c : expression)
-        if (c != ' ') compact += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return compact == "getrow()";
+        if (c != ' ') compact += c;
+    return text::ascii_lower(compact) == "getrow()";
 }
 
 const CodeEntry* entry_by_stored(const ColumnDef& c, std::string_view stored) {
@@ -93,10 +93,29 @@ bool DataWindow::parse_entry(int column, const std::string& text, std::optional<
     return true;
 }
 
+std::optional<std::string> DataWindow::check_typing(std::string_view typed, int column) const {
+    const int index = column > 0 ? column - 1 : current_column_;
+    if (index < 0 || index >= column_count()) return "没有可编辑的字段";
+    const ColumnDef& c = def_->columns[index];
+    if (!text::is_valid_utf8(typed)) return "文本编码无效：" + c.name;
+    if (c.edit_style == EditStyle::edit_mask) {
+        if (typed.size() > c.edit_mask.size())
+            return "输入内容过长：" + c.name + " 的格式为 " + c.edit_mask;
+        return std::nullopt;
+    }
+    if (c.edit_style != EditStyle::edit || c.byte_limit <= 0) return std::nullopt;
+    std::size_t bytes = text::gbk_length(typed);
+    if (bytes > static_cast<std::size_t>(c.byte_limit))
+        return "输入内容过长：" + c.name + " 最多 " + std::to_string(c.byte_limit) +
+               " 个字节（一个汉字占 2 个字节）";
+    return std::nullopt;
+}
+
 int DataWindow::settext(std::string_view typed) {
     if (readonly_ || !valid_row(current_row_) || current_column_ < 0) return -1;
+    if (check_typing(typed)) return -1;
     pending_ = PendingEdit{std::string(typed)};
-    notify([](DataWindowObserver& o) { o.edit_changed(); });
+    edit_changed.fire();
     return 1;
 }
 
@@ -108,7 +127,7 @@ std::optional<std::string> DataWindow::gettext() const {
 void DataWindow::discardtext() {
     if (!pending_) return;
     pending_.reset();
-    notify([](DataWindowObserver& o) { o.edit_changed(); });
+    edit_changed.fire();
 }
 
 int DataWindow::accepttext() {
@@ -131,7 +150,7 @@ int DataWindow::accepttext() {
     }
     pending_.reset();
     store(current_row_, current_column_, v ? std::optional<std::string_view>(*v) : std::nullopt);
-    notify([](DataWindowObserver& o) { o.edit_changed(); });
+    edit_changed.fire();
     return 1;
 }
 

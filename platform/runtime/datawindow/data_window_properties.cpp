@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "platform/runtime/datawindow/data_window.h"
+#include "platform/text/gbk.h"
 
 namespace runtime {
 namespace {
@@ -13,12 +14,6 @@ struct Assignment {
     std::string value;
 };
 
-std::string lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 bool blank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
@@ -27,8 +22,8 @@ bool blank(char c) {
 bool split_target(std::string_view target, std::string& object, std::string& property) {
     std::size_t dot = target.find('.');
     if (dot == std::string_view::npos || dot == 0 || dot + 1 == target.size()) return false;
-    object = lower(target.substr(0, dot));
-    property = lower(target.substr(dot + 1));
+    object = text::ascii_lower(target.substr(0, dot));
+    property = text::ascii_lower(target.substr(dot + 1));
     return true;
 }
 
@@ -79,7 +74,7 @@ bool parse_assignments(std::string_view s, std::vector<Assignment>& out, std::st
 }
 
 std::optional<bool> yes_no(std::string_view v) {
-    std::string l = lower(v);
+    std::string l = text::ascii_lower(v);
     if (l == "yes" || l == "true" || l == "1") return true;
     if (l == "no" || l == "false" || l == "0") return false;
     return std::nullopt;
@@ -146,7 +141,7 @@ std::string DataWindow::modify(std::string_view command) {
             for (auto& [name, file] : picture_files_)
                 if (same_name(name, a.object)) file = a.value;
         }
-        notify([&a](DataWindowObserver& o) { o.property_changed(a.object, a.property); });
+        property_changed.fire(a.object, a.property);
     }
     return "";
 }

@@ -70,15 +70,17 @@ int DataWindow::sort() {
         }
         return false;
     });
+    layout_about_to_change.fire();
     std::vector<Row> sorted;
     sorted.reserve(n);
-    int current = 0;
+    std::vector<int> new_row_of(n + 1, 0);
     for (std::size_t i = 0; i < n; ++i) {
-        if (static_cast<int>(order[i]) + 1 == current_row_) current = static_cast<int>(i) + 1;
+        new_row_of[order[i] + 1] = static_cast<int>(i) + 1;
         sorted.push_back(std::move(rows_[order[i]]));
     }
     rows_ = std::move(sorted);
-    notify([](DataWindowObserver& o) { o.rows_reset(); });
+    const int current = current_row_ > 0 ? new_row_of[current_row_] : 0;
+    layout_changed.fire(new_row_of);
     set_current(current, current_column_);
     return 1;
 }

@@ -3,14 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/text/gbk.h"
+
 namespace runtime {
 namespace {
-
-std::string lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
 
 bool contains_name(const std::vector<std::string>& names, std::string_view name) {
     return std::any_of(names.begin(), names.end(),
@@ -20,12 +16,7 @@ bool contains_name(const std::vector<std::string>& names, std::string_view name)
 }  // namespace
 
 bool same_name(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
+    return text::equal_ignoring_case(a, b);
 }
 
 int Definition::column_index(std::string_view column) const {
@@ -86,30 +77,6 @@ bool Definition::is_updatable(int column) const {
 bool Definition::is_key(int column) const {
     if (column < 0 || column >= static_cast<int>(columns.size())) return false;
     return contains_name(update.key_columns, columns[column].name);
-}
-
-void DefinitionRegistry::add(std::shared_ptr<const Definition> definition) {
-    std::lock_guard lock(mutex_);
-    by_name_[lower(definition->name)] = std::move(definition);
-}
-
-std::shared_ptr<const Definition> DefinitionRegistry::find(std::string_view name) const {
-    std::lock_guard lock(mutex_);
-    auto it = by_name_.find(lower(name));
-    return it == by_name_.end() ? nullptr : it->second;
-}
-
-std::vector<std::string> DefinitionRegistry::names() const {
-    std::lock_guard lock(mutex_);
-    std::vector<std::string> out;
-    for (const auto& [key, def] : by_name_) out.push_back(def->name);
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-DefinitionRegistry& definitions() {
-    static DefinitionRegistry registry;
-    return registry;
 }
 
 }  // namespace runtime

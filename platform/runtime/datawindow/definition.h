@@ -4,11 +4,9 @@
 #pragma once
 
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace runtime {
@@ -91,10 +89,18 @@ struct RetrievalArgument {
     ColumnType type = ColumnType::text;
 };
 
+// What a changed row's UPDATE requires of the table's row besides the key.
+enum class UpdateWhere {
+    key,               // nothing: the key alone finds the row
+    key_and_modified,  // the retrieved values of the columns it changes, so a row another
+                       // user changed in those columns since is not overwritten
+};
+
 struct UpdateDef {
     std::string table;                     // empty: the definition does not write
     std::vector<std::string> key_columns;  // rows are written back by these columns
     std::vector<std::string> updatable_columns;
+    UpdateWhere where = UpdateWhere::key;
 };
 
 struct Definition {
@@ -126,22 +132,6 @@ struct Definition {
     bool is_updatable(int column) const;
     bool is_key(int column) const;
 };
-
-// Definitions by name, found without regard to case ("D_EMPLOYEE" finds d_employee).
-class DefinitionRegistry {
-  public:
-    // Adds or replaces a definition under its own name.
-    void add(std::shared_ptr<const Definition> definition);
-    std::shared_ptr<const Definition> find(std::string_view name) const;
-    std::vector<std::string> names() const;
-
-  private:
-    mutable std::mutex mutex_;
-    std::unordered_map<std::string, std::shared_ptr<const Definition>> by_name_;
-};
-
-// The registry the runtime looks definitions up in.
-DefinitionRegistry& definitions();
 
 // Case-insensitive comparison of ASCII names.
 bool same_name(std::string_view a, std::string_view b);

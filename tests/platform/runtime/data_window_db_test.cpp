@@ -225,6 +225,119 @@ TEST_P(DataWindowDb, RowGoneSinceRetrieveFailsTheUpdate) {
     EXPECT_EQ(table(), "E2:李四 ");
 }
 
+TEST_P(DataWindowDb, RowGoneSinceRetrieveIsAConflict) {
+    sqlca.set_autocommit(true);
+    ASSERT_EQ(dw.retrieve(), 2);
+    other->execute("DELETE FROM employee WHERE eid = ?", {"E2"});
+    dw.deleterow(2);
+    EXPECT_EQ(dw.update(), -1);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_TRUE(errors[0].conflict);
+    EXPECT_EQ(dw.deletedcount(), 1);
+}
+
+// Two users of one table: with key_and_modified, a changed row is written back only while
+// the table still holds the retrieved values of the columns the change touches.
+class DataWindowConflict : public DataWindowDb {
+  protected:
+    void SetUp() override {
+        DataWindowDb::SetUp();
+        if (IsSkipped()) return;
+        auto def = staff(false);
+        def->update.where = runtime::UpdateWhere::key_and_modified;
+        guarded.set_definition(def);
+        guarded.settransobject(&sqlca);
+        guarded.set_dberror_handler([this](const runtime::DbError& e) { errors.push_back(e); });
+        guarded.setsqlselect(guarded.getsqlselect() + " order by eid");
+        sqlca.set_autocommit(true);
+        ASSERT_EQ(guarded.retrieve(), 2);
+    }
+    std::string cell(const char* column, const char* eid) {
+        auto rows =
+            other
+                ->query_all(std::string("SELECT ") + column + " FROM employee WHERE eid = ?", {eid})
+                .rows;
+        if (rows.empty()) return "(no row)";
+        return rows[0][0].is_null() ? "(null)" : rows[0][0].to_string();
+    }
+    DataWindow guarded;
+};
+
+TEST_P(DataWindowConflict, ChangeOfTheSameColumnByAnotherUserWritesNothing) {
+    other->execute("UPDATE employee SET ename = ? WHERE eid = ?", {"张三二", "E1"});
+    guarded.setitem(1, "ename", std::string("张三三"));
+    guarded.setitem(1, "flag", std::string("0"));
+    EXPECT_EQ(guarded.update(), -1);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_TRUE(errors[0].conflict);
+    EXPECT_NE(errors[0].sql.find("ename IS NOT DISTINCT FROM ?"), std::string::npos);
+    EXPECT_EQ(cell("ename", "E1"), "张三二");
+    EXPECT_EQ(cell("flag", "E1"), "1");
+    EXPECT_EQ(guarded.getitemstatus(1), RowStatus::data_modified);
+    EXPECT_EQ(guarded.getitemstring(1, "ename"), "张三三");
+}
+
+TEST_P(DataWindowConflict, ChangeOfAnotherColumnIsKeptBesideOurs) {
+    other->execute("UPDATE employee SET flag = ? WHERE eid = ?", {"0", "E1"});
+    guarded.setitem(1, "ename", std::string("张三三"));
+    ASSERT_EQ(guarded.update(), 1) << (errors.empty() ? "" : errors[0].text);
+    EXPECT_EQ(cell("ename", "E1"), "张三三");
+    EXPECT_EQ(cell("flag", "E1"), "0");
+}
+
+TEST_P(DataWindowConflict, NullOriginalsMatchAndANewValueOverANullConflicts) {
+    // E2 has no birthday: untouched by anyone else, a null must match the null.
+    guarded.setitem(2, "born", db::DateTime{1980, 1, 2});
+    ASSERT_EQ(guarded.update(), 1) << (errors.empty() ? "" : errors[0].text);
+    EXPECT_EQ(cell("born", "E2").substr(0, 10), "1980-01-02");
+
+    // Someone else sets a value where we retrieved null.
+    guarded.setitem(2, "ename", std::optional<std::string>());  // 李四 -> null
+    ASSERT_EQ(guarded.update(), 1);
+    other->execute("UPDATE employee SET ename = ? WHERE eid = ?", {"别人写的", "E2"});
+    guarded.setitem(2, "ename", std::string("我们写的"));
+    EXPECT_EQ(guarded.update(), -1);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_TRUE(errors[0].conflict);
+    EXPECT_EQ(cell("ename", "E2"), "别人写的");
+}
+
+TEST_P(DataWindowConflict, DateTimeSpelledOtherwiseInTheTableIsNoConflict) {
+    if (database.backend() == db::Backend::sqlite)
+        other->execute("UPDATE employee SET born = '1990-02-28' WHERE eid = 'E1'");
+    ASSERT_EQ(guarded.retrieve(), 2);
+    EXPECT_EQ(guarded.getitemstring(1, "born"), "1990-02-28 00:00:00");
+    guarded.setitem(1, "born", db::DateTime{1990, 3, 1});
+    ASSERT_EQ(guarded.update(), 1) << (errors.empty() ? "" : errors[0].text);
+    EXPECT_EQ(cell("born", "E1").substr(0, 10), "1990-03-01");
+}
+
+TEST_P(DataWindowConflict, ChangedKeyIsFoundByItsRetrievedValue) {
+    guarded.setitem(1, "eid", std::string("E9"));
+    guarded.setitem(1, "ename", std::string("改名"));
+    ASSERT_EQ(guarded.update(), 1) << (errors.empty() ? "" : errors[0].text);
+    EXPECT_EQ(table(), "E2:李四 E9:改名 ");
+}
+
+TEST_P(DataWindowDb, UpdateWithoutResetKeepsThePendingWorkUntilResetupdate) {
+    ASSERT_EQ(dw.retrieve(), 2);
+    dw.setitem(1, "ename", std::string("未提交"));
+    dw.deleterow(2);
+    ASSERT_EQ(dw.update(true, false), 1);
+    EXPECT_EQ(dw.modifiedcount(), 1);
+    EXPECT_EQ(dw.deletedcount(), 1);
+    // The commit does not happen: the same work is still pending and can be written again.
+    ASSERT_EQ(sqlca.rollback(), 0);
+    EXPECT_EQ(table(), "E1:张三 E2:李四 ");
+    ASSERT_EQ(dw.update(true, false), 1);
+    ASSERT_EQ(sqlca.commit(), 0);
+    EXPECT_EQ(dw.resetupdate(), 1);
+    EXPECT_EQ(table(), "E1:未提交 ");
+    EXPECT_EQ(dw.modifiedcount() + dw.deletedcount(), 0);
+    EXPECT_EQ(dw.getitemstatus(1), RowStatus::not_modified);
+    EXPECT_EQ(dw.original_value(1, 2), "未提交");
+}
+
 TEST_P(DataWindowDb, PendingEditIsAcceptedByUpdateOrFailsIt) {
     sqlca.set_autocommit(true);
     ASSERT_EQ(dw.retrieve(), 2);
@@ -267,6 +380,8 @@ TEST(DataWindowNoDatabase, RetrieveAndUpdateWithoutATransactionFail) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DataWindowDb,
+                         ::testing::ValuesIn(testing_support::backend_names()));
+INSTANTIATE_TEST_SUITE_P(Backends, DataWindowConflict,
                          ::testing::ValuesIn(testing_support::backend_names()));
 
 }  // namespace

@@ -52,22 +52,36 @@ std::shared_ptr<runtime::Definition> people() {
     return def;
 }
 
-// Records what the data window announces.
-struct Recorder : runtime::DataWindowObserver {
-    std::vector<std::string> events;
-    void rows_reset() override { events.push_back("reset"); }
-    void rows_inserted(int row, int n) override { add("inserted", row, n); }
-    void rows_removed(int row, int n) override { add("removed", row, n); }
-    void item_changed(int row, int col) override { add("item", row, col); }
-    void selection_changed(int row) override { add("selection", row); }
-    void current_changed(int row, int col) override { add("current", row, col); }
-    void focus_changed(bool on) override { add("focus", on); }
-    void property_changed(const std::string& o, const std::string& p) override {
-        events.push_back("property " + o + "." + p);
+// Records what the data window announces, while it lives.
+struct Recorder {
+    explicit Recorder(DataWindow& dw) {
+        links += dw.about_to_reset.connect([this] { events.push_back("about to reset"); });
+        links += dw.reset_done.connect([this] { events.push_back("reset"); });
+        links += dw.rows_about_to_be_inserted.connect(
+            [this](int row, int n) { add("inserting", row, n); });
+        links += dw.rows_inserted.connect([this](int row, int n) { add("inserted", row, n); });
+        links += dw.rows_about_to_be_removed.connect(
+            [this](int row, int n) { add("removing", row, n); });
+        links += dw.rows_removed.connect([this](int row, int n) { add("removed", row, n); });
+        links += dw.layout_about_to_change.connect([this] { events.push_back("sorting"); });
+        links += dw.layout_changed.connect([this](const std::vector<int>& moved) {
+            std::string line = "sorted";
+            for (std::size_t i = 1; i < moved.size(); ++i) line += " " + std::to_string(moved[i]);
+            events.push_back(line);
+        });
+        links += dw.item_changed.connect([this](int row, int col) { add("item", row, col); });
+        links += dw.selection_changed.connect([this](int row) { add("selection", row); });
+        links += dw.current_changed.connect([this](int row, int col) { add("current", row, col); });
+        links += dw.focus_changed.connect([this](bool on) { add("focus", on); });
+        links += dw.property_changed.connect([this](const std::string& o, const std::string& p) {
+            events.push_back("property " + o + "." + p);
+        });
     }
     void add(const std::string& what, int a, int b = -1) {
         events.push_back(what + " " + std::to_string(a) + (b >= 0 ? " " + std::to_string(b) : ""));
     }
+    std::vector<std::string> events;
+    runtime::Connections links;
 };
 
 class DataWindowBuffers : public ::testing::Test {
@@ -108,8 +122,7 @@ TEST_F(DataWindowBuffers, InsertedRowsStartNullAndCountOnlyOnceSet) {
 TEST_F(DataWindowBuffers, RowNumbersThatDenoteNoRowChangeNothing) {
     dw.insertrow(0);
     dw.setitem(1, "name", std::string("甲"));
-    Recorder rec;
-    dw.add_observer(&rec);
+    Recorder rec(dw);
     for (int bad : {-1, 0, 2, 100}) {
         EXPECT_EQ(dw.getitemstring(bad, "name"), std::nullopt) << bad;
         EXPECT_EQ(dw.display_text(bad, "compute_1"), std::nullopt) << bad;
@@ -131,8 +144,7 @@ TEST_F(DataWindowBuffers, RowNumbersThatDenoteNoRowChangeNothing) {
 
 TEST_F(DataWindowBuffers, SelectionCurrentRowAndFocusAreObservable) {
     for (int i = 0; i < 3; ++i) dw.insertrow(0);
-    Recorder rec;
-    dw.add_observer(&rec);
+    Recorder rec(dw);
     dw.selectrow(0, true);
     EXPECT_TRUE(dw.isselected(1) && dw.isselected(2) && dw.isselected(3));
     dw.selectrow(0, false);
@@ -149,19 +161,18 @@ TEST_F(DataWindowBuffers, SelectionCurrentRowAndFocusAreObservable) {
     rec.events.clear();
     dw.deleterow(3);
     EXPECT_EQ(dw.getrow(), 2);
-    EXPECT_EQ(rec.events, (std::vector<std::string>{"removed 3 1", "current 2 1"}));
-    dw.remove_observer(&rec);
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"removing 3 1", "removed 3 1", "current 2 1"}));
+    rec.links.clear();
     dw.reset();
     EXPECT_EQ(dw.getrow(), 0);
-    EXPECT_EQ(rec.events.size(), 2u);
+    EXPECT_EQ(rec.events.size(), 3u);  // a recorder disconnected hears nothing more
 }
 
 TEST_F(DataWindowBuffers, PendingEditBecomesTheValueOnlyWhenAccepted) {
     dw.insertrow(0);
     ASSERT_EQ(dw.setcolumn("name"), 1);
     EXPECT_EQ(dw.getcolumn(), 2);
-    Recorder rec;
-    dw.add_observer(&rec);
+    Recorder rec(dw);
     EXPECT_EQ(dw.settext("李四"), 1);
     EXPECT_TRUE(dw.edit_pending());
     EXPECT_EQ(dw.gettext(), "李四");
@@ -174,7 +185,7 @@ TEST_F(DataWindowBuffers, PendingEditBecomesTheValueOnlyWhenAccepted) {
     EXPECT_EQ(dw.getitemstring(1, "name"), "李四");
     EXPECT_EQ(dw.modifiedcount(), 1);
     EXPECT_EQ(rec.events, (std::vector<std::string>{"focus 1", "item 1 2", "focus 0"}));
-    dw.remove_observer(&rec);
+    rec.links.clear();
 
     // Leaving a field as it was changes nothing.
     dw.settext("李四");
@@ -191,25 +202,21 @@ TEST_F(DataWindowBuffers, PendingEditBecomesTheValueOnlyWhenAccepted) {
     EXPECT_TRUE(errors.empty());
 }
 
-TEST_F(DataWindowBuffers, AcceptRefusesTooManyBytesAndKeepsTheOldValue) {
+TEST_F(DataWindowBuffers, TypingPastTheByteLimitIsRefusedAsItIsTyped) {
     dw.insertrow(0);
-    dw.setcolumn("name");     // 10 bytes
-    dw.settext("五个汉字a");  // 9 bytes
+    dw.setcolumn("name");                   // 10 bytes
+    EXPECT_EQ(dw.settext("五个汉字a"), 1);  // 9 bytes
+    EXPECT_EQ(dw.check_typing("五个汉字ab"), std::nullopt);
+    EXPECT_EQ(dw.settext("五个汉字ab"), 1);  // 10 bytes fit
+    const auto refusal = dw.check_typing("五个汉字ab汉");
+    ASSERT_TRUE(refusal);
+    EXPECT_NE(refusal->find("最多 10 个字节"), std::string::npos) << *refusal;
+    EXPECT_EQ(dw.settext("五个汉字ab汉"), -1);  // bytes 11 and 12 are refused
+    EXPECT_EQ(dw.gettext(), "五个汉字ab");      // what was typed before stays
+    EXPECT_EQ(dw.settext("五个汉字abc"), -1);
     EXPECT_EQ(dw.accepttext(), 1);
-    dw.settext("五个汉字ab");  // 10 bytes fit
-    EXPECT_EQ(dw.accepttext(), 1);
-    dw.settext("六个汉字汉字");  // 12 bytes
-    EXPECT_EQ(dw.accepttext(), -1);
     EXPECT_EQ(dw.getitemstring(1, "name"), "五个汉字ab");
-    EXPECT_TRUE(dw.edit_pending());  // the text stays for the user to correct
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].column, "name");
-    EXPECT_EQ(errors[0].text, "六个汉字汉字");
-    EXPECT_NE(errors[0].message.find("最多 10 个字节"), std::string::npos) << errors[0].message;
-    // A refused edit holds the current cell.
-    EXPECT_EQ(dw.setcolumn("id"), -1);
-    EXPECT_EQ(dw.getcolumnname(), "name");
-    dw.discardtext();
+    EXPECT_TRUE(errors.empty());
     EXPECT_EQ(dw.setitem(1, "id", std::string("1234567")), -1);  // scripts are held to it too
     EXPECT_EQ(dw.setitem(1, "id", std::string("123456")), 1);
 }
@@ -232,8 +239,12 @@ TEST_F(DataWindowBuffers, DatesGoThroughTheMaskAndMustExist) {
         EXPECT_EQ(dw.accepttext(), -1) << bad;
         ASSERT_EQ(errors.size(), 1u) << bad;
         EXPECT_EQ(errors[0].message, std::string("日期无效：") + bad);
+        // A refused edit holds the current cell until it is corrected.
+        EXPECT_EQ(dw.setcolumn("name"), -1);
+        EXPECT_EQ(dw.getcolumnname(), "born");
         dw.discardtext();
     }
+    EXPECT_EQ(dw.settext("1990-02-280"), -1);  // longer than the mask
     EXPECT_EQ(dw.getitemstring(1, "born"), "1990-02-28 00:00:00");
     dw.settext("2024-02-29");
     EXPECT_EQ(dw.accepttext(), 1);
@@ -277,8 +288,7 @@ TEST_F(DataWindowBuffers, CodeTablesWorkBothWays) {
 TEST_F(DataWindowBuffers, ReadOnlyRefusesEditsAndIsDescribed) {
     dw.insertrow(0);
     dw.setcolumn("name");
-    Recorder rec;
-    dw.add_observer(&rec);
+    Recorder rec(dw);
     EXPECT_EQ(dw.describe("datawindow.readonly"), "no");
     EXPECT_EQ(dw.modify("datawindow.readonly=yes"), "");
     EXPECT_EQ(dw.describe("DataWindow.ReadOnly"), "yes");
@@ -320,7 +330,11 @@ TEST_F(DataWindowBuffers, SortOrdersChineseByPinyinAndKeepsCurrentAndSelection) 
     EXPECT_EQ(dw.setsort("nope A"), -1);
     EXPECT_EQ(dw.setsort("name X"), -1);
     ASSERT_EQ(dw.setsort("name A"), 1);
+    Recorder rec(dw);
     ASSERT_EQ(dw.sort(), 1);
+    // A layout change telling where each row went (张三 1 -> 5, ..., null 4 -> 1), then the
+    // current row that moved with its row; no reset.
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"sorting", "sorted 5 3 4 1 2", "current 4 1"}));
     auto column_of_names = [&] {
         std::string out;
         for (int r = 1; r <= dw.rowcount(); ++r)
@@ -340,20 +354,6 @@ TEST_F(DataWindowBuffers, SortOrdersChineseByPinyinAndKeepsCurrentAndSelection) 
     EXPECT_EQ(column_of_names(), "张三 王五 李四 李四 - ");
     EXPECT_EQ(dw.getitemstring(3, "id"), "5");
     EXPECT_EQ(dw.getitemstring(4, "id"), "2");
-}
-
-TEST(DataWindowRegistry, FindsDefinitionsWithoutRegardToCase) {
-    runtime::DefinitionRegistry registry;
-    registry.add(people());
-    EXPECT_NE(registry.find("D_PEOPLE"), nullptr);
-    EXPECT_EQ(registry.find("d_nobody"), nullptr);
-
-    runtime::definitions().add(people());
-    DataWindow dw;
-    EXPECT_EQ(dw.set_dataobject("D_People"), 1);
-    EXPECT_EQ(dw.dataobject(), "d_people");
-    EXPECT_EQ(dw.set_dataobject("d_nobody"), -1);
-    EXPECT_EQ(dw.dataobject(), "d_people");
 }
 
 TEST(PackedRowStorage, HoldsNullsEmptiesAndLongValues) {

@@ -84,6 +84,12 @@ class Grid : public runtime::DataWindowControl {
         log_.lines.push_back("ue_key " + std::to_string(key) + " " + std::to_string(flags));
         return 0;
     }
+    int dberror(const runtime::DbError& e) override {
+        log_.lines.push_back(std::string("dberror") + (e.conflict ? " conflict" : ""));
+        return dberror_result;
+    }
+    // What dberror returns: 1 keeps the runtime's message box away.
+    int dberror_result = 0;
 
   private:
     Log& log_;

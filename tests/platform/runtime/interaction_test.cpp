@@ -27,7 +27,7 @@ TEST(ScriptedInteraction, QueuedAnswersAreTakenInOrderAndRecorded) {
     ui.queue(Answer::file("/tmp/导出 1.xls"));
     ui.queue(Answer::cancelled());
     std::vector<std::string> seen;
-    ui.prompted.connect([&](const Prompt& p) { seen.push_back(p.kind); });
+    auto link = ui.prompted.connect([&](const Prompt& p) { seen.push_back(p.kind); });
 
     EXPECT_EQ(ui.message_box(question(Buttons::yes_no_cancel, 1)), 3);
     FileChoice c = ui.file_dialog(save_dialog());

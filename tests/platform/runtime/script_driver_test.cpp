@@ -28,7 +28,7 @@ class ScriptDriverTest : public ::testing::TestWithParam<std::string> {
             "INSERT INTO employee (eid, ename, flag) VALUES ('E1', '张三', '1'), "
             "('E2', '李四', '0'), ('E3', '王五', '9')");
         ASSERT_EQ(sqlca.connect(database.url()), 0) << sqlca.sqlerrtext();
-        definitions().add(demo::grid_definition());
+        app.add_definition(demo::grid_definition());
         app.register_class("w_frame", [] { return std::make_unique<Frame>(); });
         app.register_class("w_demo", [this] { return std::make_unique<demo::Window>(sqlca, log); });
         driver.set_database(observer.get());
@@ -130,10 +130,14 @@ click cb_fail
 )");
     ASSERT_EQ(t.size(), 15u) << out.str();
     EXPECT_EQ(t[0], R"({"event":"open","window":"w_frame","parameter":null})");
-    EXPECT_NE(t[2].find(R"({"event":"item-error","title":"数据窗口错误")"), std::string::npos);
-    // The pending edit is not the row's value yet.
-    EXPECT_NE(t[3].find(R"("modified":0)"), std::string::npos) << t[3];
-    EXPECT_NE(t[3].find(R"(["E3","王五","9"])"), std::string::npos) << t[3];
+    // The sixth character would pass the field's ten bytes: it is refused as it is typed,
+    // and what fits becomes the value.
+    EXPECT_EQ(
+        t[2],
+        R"({"event":"refused","control":"dw_1","column":"ename","typed":"一二三四五六","kept":"一二三四五"})");
+    // The pending edit "新名" is not the row's value yet.
+    EXPECT_NE(t[3].find(R"("modified":1)"), std::string::npos) << t[3];
+    EXPECT_NE(t[3].find(R"(["E3","一二三四五","9"])"), std::string::npos) << t[3];
     EXPECT_EQ(
         t[4],
         R"({"event":"messagebox","title":"提示","text":"部分数据被改动！是否存盘？","icon":"question","buttons":"yesnocancel","default":1,"answer":3})");

@@ -7,6 +7,7 @@
 
 #include "platform/runtime/application.h"
 #include "platform/runtime/scripted_interaction.h"
+#include "platform/runtime/user_input.h"
 #include "tests/support/test_db.h"
 
 namespace {
@@ -247,12 +248,12 @@ TEST_F(WindowTest, FrameClosesOnlyWhenEverySheetAgrees) {
 TEST_F(WindowTest, EscPressesTheCancelButtonOnlyWhenEnabled) {
     TestSheet& w = open_sheet();
     g_log.clear();
-    w.key_down(key::kEscape);
+    user::key(w, key::kEscape);
     EXPECT_EQ(g_log, (std::vector<std::string>{"cb_quit.base.clicked", "cb_quit.clicked"}));
 
     g_log.clear();
     w.quit->set_enabled(false);
-    w.key_down(key::kEscape);
+    user::key(w, key::kEscape);
     EXPECT_EQ(w.quit->press(), -1);
     EXPECT_TRUE(g_log.empty());
     // A script may still trigger the event of a disabled button.
@@ -264,24 +265,24 @@ TEST_F(WindowTest, AcceleratorAndEnterOnAFocusedButtonPressIt) {
     TestSheet& w = open_sheet();
     EXPECT_EQ(w.quit->accelerator(), 'E');
     g_log.clear();
-    w.key_down('e', key::kAlt);
+    user::key(w, 'e', key::kAlt);
     EXPECT_EQ(g_log.back(), "cb_quit.clicked");
     w.ok->setfocus();
-    w.key_down(key::kEnter);
+    user::key(w, key::kEnter);
     EXPECT_EQ(g_log.back(), "cb_ok.clicked");
-    w.key_down(key::kDown);  // a button takes no other keys
+    user::key(w, key::kDown);  // a button takes no other keys
     EXPECT_EQ(g_log.back(), "cb_ok.clicked");
 }
 
 TEST_F(WindowTest, KeysGoToTheFocusedControlAndLeavingFocusIsAnnounced) {
     TestSheet& w = open_sheet();
     g_log.clear();
-    w.key_down(key::kDown);  // nothing focused
+    user::key(w, key::kDown);  // nothing focused
     EXPECT_TRUE(g_log.empty());
-    w.edit->type("12");
+    user::type(*w.edit, "12");
     EXPECT_TRUE(w.edit->has_focus());
     EXPECT_EQ(w.edit->text(), "12");
-    w.key_down(key::kDown, key::kShift);
+    user::key(w, key::kDown, key::kShift);
     EXPECT_EQ(g_log, (std::vector<std::string>{"sle_1.key 40/1"}));
     w.edit->keep_focus = true;  // input the edit refuses to let go of
     EXPECT_EQ(w.ok->setfocus(), -1);
@@ -301,30 +302,31 @@ TEST_F(WindowTest, TabMovesTheFocusAlongTheTabOrder) {
     w.quit->set_tab_order(10);
     w.edit->set_tab_order(20);
     w.ok->set_tab_order(20);  // equal positions go in creation order
-    w.key_down(key::kTab);
+    user::key(w, key::kTab);
     EXPECT_TRUE(w.quit->has_focus());
-    w.key_down(key::kTab);
+    user::key(w, key::kTab);
     EXPECT_TRUE(w.edit->has_focus());
-    w.key_down(key::kTab);
+    user::key(w, key::kTab);
     EXPECT_TRUE(w.ok->has_focus());
-    w.key_down(key::kTab);  // wraps round
+    user::key(w, key::kTab);  // wraps round
     EXPECT_TRUE(w.quit->has_focus());
-    w.key_down(key::kTab, key::kShift);
+    user::key(w, key::kTab, key::kShift);
     EXPECT_TRUE(w.ok->has_focus());
     w.edit->set_enabled(false);  // skipped while it cannot take the focus
-    w.key_down(key::kTab, key::kShift);
+    user::key(w, key::kTab, key::kShift);
     EXPECT_TRUE(w.quit->has_focus());
     w.edit->set_enabled(true);
     w.edit->setfocus();
     w.edit->keep_focus = true;  // refused input keeps the focus where it is
-    w.key_down(key::kTab);
+    user::key(w, key::kTab);
     EXPECT_TRUE(w.edit->has_focus());
 }
 
 TEST_F(WindowTest, PropertyChangesAreAnnouncedOnceWithTheirName) {
     TestSheet& w = open_sheet();
     std::vector<std::string> changes;
-    w.ok->property_changed.connect([&](std::string_view p) { changes.emplace_back(p); });
+    auto link =
+        w.ok->property_changed.connect([&](std::string_view p) { changes.emplace_back(p); });
     w.ok->set_enabled(false);
     w.ok->set_enabled(false);  // no change, no notice
     w.ok->set_text("保存(&S)");
@@ -353,10 +355,12 @@ TEST_F(WindowTest, WindowMayCloseItselfFromItsOwnButton) {
     };
     app.register_class("w_self", [] { return std::make_unique<SelfClosing>(); });
     Window* w = app.open("w_self");
-    EXPECT_EQ(w->control_as<CommandButton>("cb_exit").press(), 1);
-    EXPECT_FALSE(w->is_open());
-    app.collect_closed();
+    bool freed = false;
+    auto link = w->destroyed.connect([&] { freed = true; });
+    EXPECT_EQ(user::press(w->control_as<CommandButton>("cb_exit")), InputResult::done);
+    EXPECT_TRUE(freed);  // freed once the press that closed it had ended
     EXPECT_TRUE(app.windows().empty());
+    EXPECT_EQ(app.closed_pending(), 0u);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include "platform/runtime/transaction.h"
 #include "platform/text/gbk.h"
 #include "schema/schema.h"
-#include "screens/definitions/employee_record.h"
+#include "tests/screens/support/screens.h"
 #include "tests/support/test_db.h"
 
 namespace {
@@ -34,8 +34,9 @@ class EmployeeDb : public ::testing::TestWithParam<std::string> {
     }
     TestDatabase database{GetParam()};
     runtime::Transaction sqlca;
-    runtime::DataWindow list{screens::d_employee()};
-    runtime::DataWindow form{screens::d_employeeadd()};
+    testing_support::LoadedScreens screens;
+    runtime::DataWindow list{screens.definition("d_employee")};
+    runtime::DataWindow form{screens.definition("d_employeeadd")};
     std::vector<runtime::DbError> errors;
 };
 
@@ -62,8 +63,8 @@ TEST_P(EmployeeDb, FormRetrievesOneEmployeeAndWritesAFullRecord) {
     std::string long_name;
     for (int i = 0; i < 25; ++i) long_name += "名";  // 50 bytes, the most ename takes
     int n = 0;
-    for (const auto& c : screens::employee_columns()) {
-        std::string name = c.name;
+    for (const auto& c : form.definition()->columns) {
+        const std::string& name = c.name;
         std::string value = "v" + std::to_string(++n);
         if (name == "born") value = "1988-08-08";
         if (name == "flag") value = "0";
@@ -74,7 +75,7 @@ TEST_P(EmployeeDb, FormRetrievesOneEmployeeAndWritesAFullRecord) {
     form.setitem(1, "eid", std::string("E2"));
     ASSERT_EQ(form.update(), 1) << (errors.empty() ? "" : errors[0].text);
 
-    runtime::DataWindow again(screens::d_employeeadd());
+    runtime::DataWindow again(screens.definition("d_employeeadd"));
     again.settransobject(&sqlca);
     ASSERT_EQ(again.retrieve({"E2"}), 1);
     for (int c = 1; c <= 24; ++c)

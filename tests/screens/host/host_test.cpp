@@ -6,11 +6,13 @@
 #include <iterator>
 
 #include "platform/runtime/scripted_interaction.h"
+#include "platform/runtime/user_input.h"
 #include "screens/host/host.h"
 #include "screens/host/uo_dwtitlesort.h"
 #include "screens/host/uo_xpbutton.h"
 #include "screens/host/w_mysheet.h"
 #include "tests/platform/runtime/demo_window.h"
+#include "tests/screens/screen_checks.h"
 #include "tests/support/test_db.h"
 
 namespace {
@@ -123,7 +125,7 @@ TEST_F(HostTest, EachCloseAttemptStartsWithAClearedEditflag) {
 TEST_F(HostTest, XpButtonCarriesItsLookAndAnnouncesChanges) {
     host::uo_xpbutton b("cb_1");
     std::vector<std::string> changed;
-    b.property_changed.connect([&](std::string_view p) { changed.emplace_back(p); });
+    auto link = b.property_changed.connect([&](std::string_view p) { changed.emplace_back(p); });
     b.set_text("查询(&S)");
     b.set_tag("输入条件查询");
     for (auto set : {&host::uo_xpbutton::set_normalpicname, &host::uo_xpbutton::set_movepicname,
@@ -152,13 +154,59 @@ TEST_F(HostTest, XpButtonCarriesItsLookAndAnnouncesChanges) {
     EXPECT_EQ(amp.accelerator(), 0);
 }
 
+TEST_F(HostTest, SetUpGivesEveryScreenButtonTheHostLook) {
+    host::uo_xpbutton b("cb_add");
+    b.set_up({"新增(&A)", 315, 1600, 60, "新增加一张进货单", "ico/new.ico"});
+    EXPECT_EQ(b.text(), "新增(&A)");
+    EXPECT_EQ(std::make_pair(b.x(), b.y()), std::make_pair(315, 1600));
+    EXPECT_EQ(std::make_pair(b.width(), b.height()), std::make_pair(325, 96));
+    EXPECT_EQ(b.tab_order(), 60);
+    EXPECT_TRUE(b.bringtotop());
+    EXPECT_EQ(b.tag(), "新增加一张进货单");
+    for (bool over : {false, true})
+        for (bool pressed : {false, true}) EXPECT_EQ(b.picture(over, pressed), "ico/new.ico");
+    screens_test::expect_host_look(b, "ico/new.ico");
+    EXPECT_FALSE(b.cancel());
+
+    host::uo_xpbutton untagged("cb_save");
+    untagged.set_tag("旧的");
+    untagged.set_up({"保存(&S)", 658, 1600, 70, nullptr, "ico/save.ico"});
+    EXPECT_EQ(untagged.tag(), "旧的");  // no tag given: the tag is left alone
+}
+
+// A window whose handler a ScreenButton runs after the host button's.
+struct HandlerSheet : host::w_mysheet {
+    explicit HandlerSheet(host::Host& h) : w_mysheet(h, "w_handlers") {}
+    int create() override {
+        w_mysheet::create();
+        add_control<host::ScreenButton<HandlerSheet>>("cb_go", *this, &HandlerSheet::go);
+        add_control<host::ScreenButton<HandlerSheet>>("cb_print", *this, nullptr);
+        return 0;
+    }
+    void go() {
+        g_log.push_back("go");
+        request_close();
+    }
+};
+
+TEST_F(HostTest, ScreenButtonRunsTheWindowsHandlerOrOnlyTheHostOne) {
+    app.register_class("w_handlers", [this] { return std::make_unique<HandlerSheet>(h); });
+    Window* s = app.open_sheet("w_handlers", h.w_main(), std::nullopt, 0, 0);
+    s->control_as<CommandButton>("cb_print").press();
+    EXPECT_TRUE(g_log.empty());
+    EXPECT_TRUE(s->is_open());
+    s->control_as<CommandButton>("cb_go").press();
+    EXPECT_EQ(g_log, std::vector<std::string>{"go"});
+    EXPECT_FALSE(s->is_open());
+}
+
 TEST_F(HostTest, ScreenButtonRunsAfterTheHostButtonAndNotWhenDisabled) {
     Window* s = app.open_sheet("w_sheet", h.w_main(), "E1", 3, 2);
     auto& save = s->control_as<Button>("cb_save");
-    save.press();
+    user::press(save);
     EXPECT_EQ(g_log, std::vector<std::string>{"cb_save.clicked"});
     save.set_enabled(false);
-    s->key_down('S', key::kAlt);
+    user::key(*s, 'S', key::kAlt);
     EXPECT_EQ(g_log.size(), 1u);
 }
 
@@ -170,7 +218,7 @@ namespace {
 class TitleSortTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        grid.set_definition(demo::grid_definition());
+        grid.data().set_definition(demo::grid_definition());
         for (auto [eid, name] : std::vector<std::pair<const char*, const char*>>{
                  {"E1", "张三"}, {"E2", "李四"}, {"E3", "王五"}, {"E4", nullptr}}) {
             int r = grid.insertrow(0);
@@ -178,7 +226,7 @@ class TitleSortTest : public ::testing::Test {
             grid.setitem(r, "ename",
                          name ? std::optional<std::string>(name) : std::optional<std::string>());
         }
-        grid.setrow(1);  // E1
+        grid.scrolltorow(1);  // E1
         grid.selectrow(1, true);
     }
     std::vector<std::string> column(const char* name) {
@@ -216,7 +264,7 @@ TEST_F(TitleSortTest, ClicksOnRowsOrOtherObjectsDoNotSort) {
     grid.trigger_clicked(0, 0, 0, "nothing");  // no such object
     EXPECT_EQ(column("eid"), before);
     EXPECT_EQ(grid.sort_column(), "");
-    EXPECT_EQ(grid.getsort(), "");
+    EXPECT_EQ(grid.data().getsort(), "");
 }
 
 }  // namespace

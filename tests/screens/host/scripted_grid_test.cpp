@@ -7,11 +7,11 @@
 
 #include "platform/runtime/script_driver.h"
 #include "schema/schema.h"
-#include "screens/definitions/employee_record.h"
 #include "screens/host/host.h"
 #include "screens/host/uo_dwtitlesort.h"
 #include "screens/host/uo_xpbutton.h"
 #include "screens/host/w_mysheet.h"
+#include "tests/screens/support/screens.h"
 #include "tests/support/test_db.h"
 
 namespace {
@@ -66,7 +66,7 @@ class ScriptedGridTest : public ::testing::TestWithParam<std::string> {
             "INSERT INTO employee (eid, ename, flag) VALUES ('E1', '张三', '1'), "
             "('E2', '李四', '0'), ('E3', '王五', NULL)");
         ASSERT_EQ(h.sqlca.connect(database.url()), 0);
-        screens::register_definitions();
+        library = testing_support::load_screens(h);  // d_employee comes with it
         h.register_classes();
         app.register_class("w_grid", [this] { return std::make_unique<Sheet>(h); });
         driver.set_database(observer.get());
@@ -94,6 +94,7 @@ class ScriptedGridTest : public ::testing::TestWithParam<std::string> {
     Files files{dir / "drive_c"};
     Application app{ui, files};
     host::Host h{app};
+    std::unique_ptr<host::ScreenLibrary> library;
     std::ostringstream out;
     ScriptDriver driver{app, ui, out};
 };

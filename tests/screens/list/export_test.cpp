@@ -38,7 +38,7 @@ TEST_P(ListExport, WritesTheGridAsGbkTextAndAnAuditLine) {
     search("1", "");  // E12, 12, 112, 10
     const auto path = dir / "员工列表.xls";
     ui.queue(runtime::Answer::file(path.string()));
-    button("cb_2").press();
+    press("cb_2");
 
     auto save = prompts("save");
     ASSERT_EQ(save.size(), 1u);
@@ -63,19 +63,19 @@ TEST_P(ListExport, WritesTheGridAsGbkTextAndAnAuditLine) {
     EXPECT_EQ(audit_lines(),
               (std::vector<std::pair<std::string, std::string>>{{"admin", "导出了报溢报表"}}));
     EXPECT_FALSE(h.sqlca.connection()->in_transaction());
-    EXPECT_EQ(w->li_currow(), 1);  // the export leaves the list alone
-    EXPECT_EQ(w->li_rowcount(), 4);
+    EXPECT_EQ(li_currow(), 1);  // the export leaves the list alone
+    EXPECT_EQ(li_rowcount(), 4);
 }
 
 TEST_P(ListExport, TwoExportsGiveTwoAuditLinesWithTheCurrentUser) {
     ui.queue(runtime::Answer::file((dir / "a.xls").string()));
-    button("cb_2").press();  // no search yet: the title line only
+    press("cb_2");  // no search yet: the title line only
     EXPECT_EQ(read_file(dir / "a.xls").substr(0, 4), "No.\t");
     EXPECT_EQ(read_file(dir / "a.xls").find("\r\n"), read_file(dir / "a.xls").size() - 2);
 
     h.gs_username = "王经理";
     ui.queue(runtime::Answer::file((dir / "b.xls").string()));
-    button("cb_2").press();
+    press("cb_2");
     EXPECT_EQ(audit_lines(), (std::vector<std::pair<std::string, std::string>>{
                                  {"admin", "导出了报溢报表"}, {"王经理", "导出了报溢报表"}}));
 }
@@ -84,7 +84,7 @@ TEST_P(ListExport, UnwritablePathReportsFailureAndWritesNoAuditLine) {
     search("", "");
     const auto path = dir / "no-such-folder" / "list.xls";
     ui.queue(runtime::Answer::file(path.string()));
-    button("cb_2").press();
+    press("cb_2");
     auto errors = prompts("error");
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].text, "导出失败");
@@ -96,7 +96,7 @@ TEST_P(ListExport, UnwritablePathReportsFailureAndWritesNoAuditLine) {
 TEST_P(ListExport, WindowsPathOnAFreshDriveIsWritten) {
     ASSERT_FALSE(std::filesystem::exists(files.drive_c()));  // nothing wrote to c:\ yet
     ui.queue(runtime::Answer::file("c:\\员工.xls"));
-    button("cb_2").press();
+    press("cb_2");
     EXPECT_TRUE(prompts("error").empty());
     EXPECT_EQ(read_file(files.drive_c() / "员工.xls").substr(0, 4), "No.\t");
     EXPECT_EQ(audit_lines().size(), 1u);
@@ -104,7 +104,7 @@ TEST_P(ListExport, WindowsPathOnAFreshDriveIsWritten) {
 
 TEST_P(ListExport, CancelledDialogDoesNothing) {
     search("", "");
-    button("cb_2").press();  // nothing queued: the dialog is cancelled
+    press("cb_2");  // nothing queued: the dialog is cancelled
     EXPECT_EQ(ui.prompts().size(), 1u);
     EXPECT_TRUE(audit_lines().empty());
 }
@@ -112,7 +112,7 @@ TEST_P(ListExport, CancelledDialogDoesNothing) {
 TEST_P(ListExport, FailedAuditInsertIsRolledBackSilently) {
     other->execute("DROP TABLE Syslog");
     ui.queue(runtime::Answer::file((dir / "c.xls").string()));
-    button("cb_2").press();
+    press("cb_2");
     EXPECT_EQ(prompts("info").size(), 1u);  // the file was written
     EXPECT_TRUE(prompts("error").empty());
     EXPECT_FALSE(h.sqlca.connection()->in_transaction());

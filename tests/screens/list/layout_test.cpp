@@ -2,30 +2,15 @@
 // and the saved SELECT. No database is needed to open it.
 #include <gtest/gtest.h>
 
-#include "platform/runtime/application.h"
-#include "platform/runtime/scripted_interaction.h"
-#include "screens/host/host.h"
-#include "screens/list/register.h"
-#include "screens/list/w_employee.h"
-#include "tests/support/test_db.h"
+#include "screens/host/uo_dwtitlesort.h"
+#include "tests/screens/screen_checks.h"
+#include "tests/screens/screen_fixture.h"
 
 namespace {
 
-class ListLayout : public ::testing::Test {
+class ListLayout : public screens_test::WindowWithoutDatabase {
   protected:
-    void SetUp() override {
-        h.register_classes();
-        screens::register_list_windows(app, h);
-        w = dynamic_cast<screens::w_employee*>(
-            app.open_sheet("w_employee", h.w_main(), std::nullopt, 0, 0));
-        ASSERT_NE(w, nullptr);
-    }
-    testing_support::TempDir dir;
-    runtime::ScriptedInteraction ui;
-    runtime::Files files{dir / "drive_c"};
-    runtime::Application app{ui, files};
-    host::Host h{app};
-    screens::w_employee* w = nullptr;
+    void SetUp() override { open_window("w_employee", std::nullopt, 0, 0); }
 };
 
 TEST_F(ListLayout, WindowAndControlsInCreationOrder) {
@@ -38,29 +23,18 @@ TEST_F(ListLayout, WindowAndControlsInCreationOrder) {
     EXPECT_EQ(names,
               (std::vector<std::string>{"cb_login", "dw_1", "st_1", "sle_id", "st_2", "sle_name",
                                         "cb_1", "cb_3", "cb_4", "cb_5", "cb_2"}));
-    struct Place {
-        const char* name;
-        int x, y, width, height, tab_order;
-        const char* text;
-    };
-    const Place places[] = {
-        {"dw_1", 32, 168, 3323, 1576, 20, ""},        {"st_1", 23, 60, 338, 60, 0, "员工编号："},
-        {"sle_id", 288, 36, 498, 92, 10, ""},         {"st_2", 818, 56, 315, 60, 0, "姓名："},
-        {"sle_name", 983, 40, 562, 92, 20, ""},       {"cb_1", 1591, 36, 325, 96, 60, "查询(&S)"},
-        {"cb_3", 1966, 32, 325, 96, 70, "添加(&S)"},  {"cb_4", 2322, 32, 325, 96, 80, "修改(&M)"},
-        {"cb_5", 3026, 28, 325, 96, 110, "退出(&E)"}, {"cb_2", 2674, 32, 325, 96, 80, "导出(&O)"},
-    };
-    for (const Place& p : places) {
-        SCOPED_TRACE(p.name);
-        const runtime::Control& c = w->control(p.name);
-        EXPECT_EQ(c.x(), p.x);
-        EXPECT_EQ(c.y(), p.y);
-        EXPECT_EQ(c.width(), p.width);
-        EXPECT_EQ(c.height(), p.height);
-        EXPECT_EQ(c.tab_order(), p.tab_order);
-        EXPECT_EQ(c.text(), p.text);
-        EXPECT_TRUE(c.bringtotop());
-    }
+    screens_test::expect_places(*w, {
+                                        {"dw_1", 32, 168, 3323, 1576, 20, ""},
+                                        {"st_1", 23, 60, 338, 60, 0, "员工编号："},
+                                        {"sle_id", 288, 36, 498, 92, 10, ""},
+                                        {"st_2", 818, 56, 315, 60, 0, "姓名："},
+                                        {"sle_name", 983, 40, 562, 92, 20, ""},
+                                        {"cb_1", 1591, 36, 325, 96, 60, "查询(&S)"},
+                                        {"cb_3", 1966, 32, 325, 96, 70, "添加(&S)"},
+                                        {"cb_4", 2322, 32, 325, 96, 80, "修改(&M)"},
+                                        {"cb_5", 3026, 28, 325, 96, 110, "退出(&E)"},
+                                        {"cb_2", 2674, 32, 325, 96, 80, "导出(&O)"},
+                                    });
 }
 
 TEST_F(ListLayout, TextsAndEditsLook) {
@@ -81,49 +55,26 @@ TEST_F(ListLayout, TextsAndEditsLook) {
 }
 
 TEST_F(ListLayout, ButtonsCarryTheHostButtonProperties) {
-    struct Look {
-        const char* name;
-        const char* tag;
-        const char* icon;
-    };
-    const Look looks[] = {{"cb_1", "输入条件查询", "ico/find.ico"},
-                          {"cb_3", "添加一个新商品", "ico/new.ico"},
-                          {"cb_4", "修改选中的商品", "ico/edit.ico"},
-                          {"cb_2", "导出为EXCEL表格", "ico/excel.ico"},
-                          {"cb_5", "", "ico/exit.ico"}};
-    for (const Look& l : looks) {
-        SCOPED_TRACE(l.name);
-        const auto& b = w->control_as<host::uo_xpbutton>(l.name);
-        EXPECT_EQ(b.tag(), l.tag);
-        EXPECT_EQ(b.normalpicname(), l.icon);
-        EXPECT_EQ(b.movepicname(), l.icon);
-        EXPECT_EQ(b.bkpicname(), l.icon);
-        EXPECT_TRUE(b.chimb());
-        EXPECT_EQ(b.captionalign(), 1);
-        EXPECT_EQ(b.tooltiptype(), 2);
-        EXPECT_TRUE(b.tooltiptitle());
-        EXPECT_EQ(b.backcolor(), 16495676);
-        EXPECT_EQ(b.backcolorover(), 8703999);
-        EXPECT_EQ(b.backcolordown(), 13031390);
-        EXPECT_EQ(b.fontcolor(), 15856113);
-        EXPECT_EQ(b.fontcolorover(), 255);
-        EXPECT_EQ(b.fontcolordown(), 13811126);
-        EXPECT_EQ(b.cancel(), std::string(l.name) == "cb_5");
-    }
-    EXPECT_EQ(w->cancel_button(), &w->control("cb_5"));
+    screens_test::expect_buttons(*w,
+                                 {{"cb_1", "输入条件查询", "ico/find.ico"},
+                                  {"cb_3", "添加一个新商品", "ico/new.ico"},
+                                  {"cb_4", "修改选中的商品", "ico/edit.ico"},
+                                  {"cb_2", "导出为EXCEL表格", "ico/excel.ico"},
+                                  {"cb_5", "", "ico/exit.ico"}},
+                                 "cb_5");
 }
 
 TEST_F(ListLayout, GridIsBoundAndItsSelectSaved) {
-    auto& dw = w->dw_1();
+    auto& dw = w->control_as<host::uo_dwtitlesort>("dw_1");
     EXPECT_EQ(dw.dataobject_property(), "D_EMPLOYEE");
-    EXPECT_EQ(dw.dataobject(), "d_employee");
+    EXPECT_EQ(dw.data().dataobject(), "d_employee");
     EXPECT_TRUE(dw.hscrollbar());
     EXPECT_TRUE(dw.vscrollbar());
-    EXPECT_EQ(dw.transaction(), &h.sqlca);
-    EXPECT_EQ(w->ls_sql(), dw.definition()->select);
-    EXPECT_EQ(w->ls_sql().find("where"), std::string::npos);
-    EXPECT_EQ(w->li_currow(), 0);
-    EXPECT_EQ(w->li_rowcount(), 0);
+    EXPECT_EQ(dw.data().transaction(), &h.sqlca);
+    EXPECT_EQ(w->instance_variable("ls_sql"), dw.definition()->select);
+    EXPECT_EQ(w->instance_variable("ls_sql")->find("where"), std::string::npos);
+    EXPECT_EQ(w->instance_variable("li_currow"), "0");
+    EXPECT_EQ(w->instance_variable("li_rowcount"), "0");
     EXPECT_TRUE(ui.prompts().empty());
 }
 

@@ -1,21 +1,11 @@
-// The employee list opened as the host opens it: a sheet of w_main over a real database,
-// with scripted dialogs. Employees are set up and checked through a second connection, as
-// another user of the same database would.
+// The employee list opened as the host opens it, a sheet of w_main, over six employees.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/runtime/application.h"
-#include "platform/runtime/scripted_interaction.h"
-#include "schema/schema.h"
-#include "screens/host/host.h"
-#include "screens/list/register.h"
-#include "screens/list/w_employee.h"
-#include "tests/support/test_db.h"
+#include "platform/runtime/datawindow_control.h"
+#include "tests/screens/screen_fixture.h"
 
 namespace list_test {
 
@@ -34,19 +24,13 @@ inline const std::vector<Employee>& staff() {
     return s;
 }
 
-class ListTest : public ::testing::TestWithParam<std::string> {
+class ListTest : public screens_test::ScreenTest {
   protected:
     void SetUp() override {
-        TARVO_REQUIRE_DB(database);
-        other = database.connect();
-        schema::create(*other);
+        ScreenTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         for (const Employee& e : staff()) add(e);
-        h.gs_username = "admin";
-        ASSERT_EQ(h.sqlca.connect(database.url()), 0) << h.sqlca.sqlerrtext();
-        h.register_classes();
-        screens::register_list_windows(app, h);
-        w = dynamic_cast<screens::w_employee*>(
-            app.open_sheet("w_employee", h.w_main(), std::nullopt, 0, 0));
+        w = open_sheet("w_employee", std::nullopt);
         ASSERT_NE(w, nullptr);
     }
 
@@ -58,13 +42,28 @@ class ListTest : public ::testing::TestWithParam<std::string> {
     runtime::CommandButton& button(const char* name) {
         return w->control_as<runtime::CommandButton>(name);
     }
-    runtime::DataWindowControl& grid() { return w->dw_1(); }
+    runtime::DataWindowControl& grid() { return w->control_as<runtime::DataWindowControl>("dw_1"); }
+    runtime::SingleLineEdit& edit(const char* name) {
+        return w->control_as<runtime::SingleLineEdit>(name);
+    }
+    // The window's counters and saved SELECT.
+    int li_currow() const { return std::stoi(w->instance_variable("li_currow").value()); }
+    int li_rowcount() const { return std::stoi(w->instance_variable("li_rowcount").value()); }
+    std::string ls_sql() const { return w->instance_variable("ls_sql").value(); }
+
+    // What the user does with the mouse.
+    void press(const char* name) { runtime::user::press(button(name)); }
+    void click_row(int row, const char* object) { runtime::user::click(grid(), row, object); }
+    void double_click_row(int row, const char* object) {
+        if (runtime::user::click(grid(), row, object) == runtime::InputResult::done)
+            runtime::user::double_click(grid(), row, object);
+    }
 
     // Types into both boxes and presses the query button.
     void search(const std::string& id, const std::string& name) {
-        w->sle_id().type(id);
-        w->sle_name().type(name);
-        button("cb_1").press();
+        runtime::user::type(edit("sle_id"), id);
+        runtime::user::type(edit("sle_name"), name);
+        runtime::user::press(button("cb_1"));
     }
 
     std::vector<std::string> numbers() {
@@ -80,13 +79,6 @@ class ListTest : public ::testing::TestWithParam<std::string> {
         return out;
     }
 
-    // Prompts of one kind ("info", "error", "save", "db-error", ...).
-    std::vector<runtime::Prompt> prompts(const std::string& kind) {
-        std::vector<runtime::Prompt> out;
-        for (const auto& p : ui.prompts())
-            if (p.kind == kind) out.push_back(p);
-        return out;
-    }
     // Requests to open the employee form.
     std::vector<runtime::OpenRequest> form_requests() {
         std::vector<runtime::OpenRequest> out;
@@ -95,14 +87,15 @@ class ListTest : public ::testing::TestWithParam<std::string> {
         return out;
     }
 
-    testing_support::TestDatabase database{GetParam()};
-    testing_support::TempDir dir;
-    std::unique_ptr<db::Connection> other;
-    runtime::ScriptedInteraction ui;
-    runtime::Files files{dir / "drive_c"};
-    runtime::Application app{ui, files};
-    host::Host h{app};
-    screens::w_employee* w = nullptr;
+    // The number the latest open form shows: "(no form)", or "(null)" for a new record.
+    std::string open_form_number() {
+        runtime::Window* form = app.find_open("w_employeeadd");
+        if (!form) return "(no form)";
+        auto& dw = form->control_as<runtime::DataWindowControl>("dw_1");
+        return dw.getitemstring(1, "eid").value_or("(null)");
+    }
+
+    host::w_mysheet* w = nullptr;
 };
 
 }  // namespace list_test

@@ -1,0 +1,161 @@
+#include "platform/ui/presentation.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <cctype>
+
+#include "platform/runtime/user_input.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/units.h"
+#include "platform/ui/window_view.h"
+
+namespace ui {
+namespace {
+
+// Asks the runtime before closing; closes for good only once the runtime window is closed.
+template <class Base>
+class RuntimeClosed : public Base {
+  public:
+    using Base::Base;
+    runtime::Window* window = nullptr;
+
+  protected:
+    void closeEvent(QCloseEvent* e) override {
+        if (window && window->is_open()) {
+            e->ignore();
+            runtime::Window* w = window;
+            runtime::user::close(*w);  // the runtime closes this widget when it agrees
+            return;
+        }
+        Base::closeEvent(e);
+    }
+};
+
+using FrameWindow = RuntimeClosed<QMainWindow>;
+using SheetWindow = RuntimeClosed<QMdiSubWindow>;
+
+}  // namespace
+
+Presentation::Presentation(runtime::Application& app) : app_(app) {
+    links_ += app_.window_opened.connect([this](runtime::Window& w) { opened(w); });
+    links_ += app_.window_closed.connect([this](runtime::Window& w) { closed(w); });
+    for (runtime::Window* w : app_.windows()) opened(*w);
+    qApp->installEventFilter(this);
+}
+
+Presentation::~Presentation() {
+    qApp->removeEventFilter(this);
+    for (auto& [w, s] : shown_) delete s.top;
+}
+
+void Presentation::opened(runtime::Window& w) {
+    Shown s;
+    s.view = new WindowView(w);
+    const QString title = QString::fromStdString(w.title());
+    if (w.is_frame()) {
+        auto* frame = new FrameWindow;
+        frame->window = &w;
+        frame->setWindowTitle(title);
+        s.mdi = new QMdiArea(frame);
+        frame->setCentralWidget(s.mdi);
+        frame->resize(s.view->layout_size().expandedTo(QSize(800, 600)));
+        delete s.view;  // a frame shows its sheets, not controls of its own
+        s.view = nullptr;
+        s.top = frame;
+        frame->show();
+    } else if (auto it = shown_.find(w.frame()); it != shown_.end() && it->second.mdi) {
+        auto* sheet = new SheetWindow;
+        sheet->window = &w;
+        sheet->setWidget(s.view);
+        sheet->setAttribute(Qt::WA_DeleteOnClose, false);
+        Qt::WindowFlags flags = Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint;
+        if (w.min_box()) flags |= Qt::WindowMinimizeButtonHint;
+        if (w.max_box()) flags |= Qt::WindowMaximizeButtonHint;
+        sheet->setWindowFlags(flags);
+        sheet->setWindowTitle(title);
+        it->second.mdi->addSubWindow(sheet);
+        const QSize inner = s.view->layout_size();
+        sheet->resize(inner + (sheet->size() - sheet->contentsRect().size()));
+        if (!w.resizable()) sheet->setFixedSize(sheet->size());
+        s.top = sheet;
+        sheet->show();
+        it->second.mdi->setActiveSubWindow(sheet);
+    } else {
+        s.view->setWindowTitle(title);
+        s.top = s.view;
+        if (!w.resizable()) s.view->setFixedSize(s.view->layout_size());
+        s.view->show();
+    }
+    shown_[&w] = s;
+    order_.push_back(&w);
+    if (s.view) s.view->sync_focus();
+}
+
+void Presentation::closed(runtime::Window& w) {
+    auto it = shown_.find(&w);
+    if (it == shown_.end()) return;
+    QWidget* top = it->second.top;
+    shown_.erase(it);
+    std::erase(order_, &w);
+    if (top) {
+        top->hide();
+        top->deleteLater();
+    }
+}
+
+QWidget* Presentation::widget_for(const runtime::Window* w) const {
+    auto it = shown_.find(w);
+    return it == shown_.end() ? nullptr : it->second.top.data();
+}
+
+WindowView* Presentation::view_for(const runtime::Window* w) const {
+    auto it = shown_.find(w);
+    return it == shown_.end() ? nullptr : it->second.view;
+}
+
+std::vector<std::pair<std::string, QWidget*>> Presentation::shown() const {
+    std::vector<std::pair<std::string, QWidget*>> out;
+    for (const runtime::Window* w : order_)
+        if (QWidget* top = widget_for(w); top && top->isVisible())
+            out.emplace_back(w->class_name(), top);
+    return out;
+}
+
+bool Presentation::eventFilter(QObject* watched, QEvent* event) {
+    // Alt+letter and Esc are the runtime window's keys wherever the focus is inside it, and
+    // never Qt's own shortcuts or a line edit's input.
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    const bool alt =
+        (key->modifiers() & Qt::AltModifier) && !(key->modifiers() & Qt::ControlModifier);
+    const int code = runtime_key(*key);
+    const bool escape = code == runtime::key::kEscape;
+    if (!code || !(escape || (alt && code < 128 && std::isalnum(code)))) return false;
+    // The first widget the key reaches decides; it is taken there, so it reaches no other.
+    auto* receiver = qobject_cast<QWidget*>(watched);
+    if (!receiver) return false;
+    WindowView* view = nullptr;
+    for (QWidget* p = receiver; p && !view; p = p->parentWidget())
+        view = dynamic_cast<WindowView*>(p);
+    if (!view)
+        if (auto* frame = dynamic_cast<QMainWindow*>(receiver))
+            if (auto* mdi = dynamic_cast<QMdiArea*>(frame->centralWidget()))
+                if (QMdiSubWindow* sub = mdi->activeSubWindow())
+                    view = dynamic_cast<WindowView*>(sub->widget());
+    if (!view || !view->window()) return false;
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->accept();  // keep it from Qt's shortcuts; the key press follows
+        return true;
+    }
+    runtime::user::key(*view->window(), code, runtime_flags(*key));
+    return true;
+    return false;
+}
+
+}  // namespace ui

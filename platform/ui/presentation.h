@@ -1,0 +1,53 @@
+// The desktop presentation of an application's windows: a frame window (w_main) becomes a
+// main window with an MDI area, its sheets sub-windows inside it, any other window a window
+// of its own. Windows appear when the runtime opens them and go when it closes them; the
+// close box of a window asks the runtime, so closequery runs once however the close began.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/runtime/application.h"
+#include "platform/runtime/signal.h"
+
+class QMainWindow;
+class QMdiArea;
+class QWidget;
+
+namespace ui {
+
+class WindowView;
+
+class Presentation : public QObject {
+  public:
+    explicit Presentation(runtime::Application& app);
+    ~Presentation() override;
+
+    // The top-level widget that shows a runtime window (the sub-window for a sheet), or null.
+    QWidget* widget_for(const runtime::Window* w) const;
+    WindowView* view_for(const runtime::Window* w) const;
+    // Windows shown now, by class name, in opening order (frames include their sheets).
+    std::vector<std::pair<std::string, QWidget*>> shown() const;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    struct Shown {
+        QPointer<QWidget> top;  // what the user sees: main window, sub-window or window
+        WindowView* view = nullptr;
+        QMdiArea* mdi = nullptr;  // frames only
+    };
+    void opened(runtime::Window& w);
+    void closed(runtime::Window& w);
+
+    runtime::Application& app_;
+    std::map<const runtime::Window*, Shown> shown_;
+    std::vector<const runtime::Window*> order_;
+    runtime::Connections links_;
+};
+
+}  // namespace ui

@@ -1,0 +1,145 @@
+#include "platform/ui/qt_interaction.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <vector>
+
+#include "platform/ui/presentation.h"
+
+namespace ui {
+namespace {
+
+QString qt(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+QMessageBox::Icon qt_icon(runtime::Icon icon) {
+    switch (icon) {
+        case runtime::Icon::information:
+            return QMessageBox::Information;
+        case runtime::Icon::stop_sign:
+            return QMessageBox::Critical;
+        case runtime::Icon::exclamation:
+            return QMessageBox::Warning;
+        case runtime::Icon::question:
+            return QMessageBox::Question;
+        case runtime::Icon::none:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+struct ButtonText {
+    const char* text;
+    QMessageBox::ButtonRole role;
+};
+
+// The buttons of a set, left to right: answers are their positions from 1.
+std::vector<ButtonText> buttons_of(runtime::Buttons b) {
+    using R = QMessageBox::ButtonRole;
+    switch (b) {
+        case runtime::Buttons::ok:
+            return {{"确定", R::AcceptRole}};
+        case runtime::Buttons::ok_cancel:
+            return {{"确定", R::AcceptRole}, {"取消", R::RejectRole}};
+        case runtime::Buttons::yes_no:
+            return {{"是(&Y)", R::YesRole}, {"否(&N)", R::NoRole}};
+        case runtime::Buttons::yes_no_cancel:
+            return {{"是(&Y)", R::YesRole}, {"否(&N)", R::NoRole}, {"取消", R::RejectRole}};
+        case runtime::Buttons::retry_cancel:
+            return {{"重试(&R)", R::AcceptRole}, {"取消", R::RejectRole}};
+        case runtime::Buttons::abort_retry_ignore:
+            return {{"中止(&A)", R::RejectRole},
+                    {"重试(&R)", R::AcceptRole},
+                    {"忽略(&I)", R::AcceptRole}};
+    }
+    return {{"确定", R::AcceptRole}};
+}
+
+QWidget* parent_for(const Presentation* p, const runtime::Window* w) {
+    QWidget* parent = p ? p->widget_for(w) : nullptr;
+    return parent ? parent : QApplication::activeWindow();
+}
+
+// "*.JPG" as a pattern that matches "photo.jpg" too: each letter as [jJ].
+QString caseless(const QString& pattern) {
+    QString out;
+    for (QChar c : pattern) {
+        if (c.isLetter() && c.toLower() != c.toUpper())
+            out += QString("[%1%2]").arg(c.toLower(), c.toUpper());
+        else
+            out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+QStringList qt_name_filters(const std::string& filter) {
+    const QStringList parts = qt(filter).split(',');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString& p : parts[i + 1].split(';', Qt::SkipEmptyParts))
+            patterns << caseless(p.trimmed());
+        out << parts[i].trimmed() + " (" + patterns.join(' ') + ")";
+    }
+    if (out.isEmpty()) out << "* (*)";
+    return out;
+}
+
+QString default_suffix(const std::string& extension, const std::string& filter) {
+    static const QRegularExpression plain("^[A-Za-z0-9]{1,8}$");
+    const QString ext = qt(extension);
+    if (plain.match(ext).hasMatch()) return ext;
+    const QStringList parts = qt(filter).split(',');
+    if (parts.size() >= 2) {
+        const QString pattern = parts[1].trimmed();
+        const int dot = pattern.lastIndexOf('.');
+        if (dot >= 0 && plain.match(pattern.mid(dot + 1)).hasMatch()) return pattern.mid(dot + 1);
+    }
+    return {};
+}
+
+int QtInteraction::message_box(const runtime::MessageBoxRequest& request) {
+    QMessageBox box(qt_icon(request.icon), qt(request.title), qt(request.text),
+                    QMessageBox::NoButton, parent_for(presentation_, request.window));
+    box.setWindowModality(Qt::ApplicationModal);
+    std::vector<QAbstractButton*> buttons;
+    for (const ButtonText& b : buttons_of(request.buttons))
+        buttons.push_back(box.addButton(QString::fromUtf8(b.text), b.role));
+    const int count = static_cast<int>(buttons.size());
+    const int default_button =
+        request.default_button >= 1 && request.default_button <= count ? request.default_button : 1;
+    box.setDefaultButton(static_cast<QPushButton*>(buttons[default_button - 1]));
+    // Esc (or the close box) answers with the set's cancel button, else with the last one.
+    box.setEscapeButton(buttons.back());
+    box.exec();
+    for (int i = 0; i < count; ++i)
+        if (box.clickedButton() == buttons[i]) return i + 1;
+    return count;
+}
+
+runtime::FileChoice QtInteraction::file_dialog(const runtime::FileDialogRequest& request) {
+    const bool save = request.kind == runtime::FileDialogRequest::Kind::save;
+    QFileDialog dialog(parent_for(presentation_, request.window), qt(request.title));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilters(qt_name_filters(request.filter));
+    if (save) dialog.setDefaultSuffix(default_suffix(request.default_extension, request.filter));
+    runtime::FileChoice choice;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return choice;
+    const QString path = dialog.selectedFiles().first();
+    choice.result = 1;
+    choice.path = path.toStdString();
+    choice.name = QFileInfo(path).fileName().toStdString();
+    return choice;
+}
+
+}  // namespace ui

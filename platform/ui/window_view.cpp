@@ -1,0 +1,199 @@
+#include "platform/ui/window_view.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+
+#include "platform/runtime/datawindow_control.h"
+#include "platform/runtime/user_input.h"
+#include "platform/ui/button_widget.h"
+#include "platform/ui/free_form_view.h"
+#include "platform/ui/grid_view.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/units.h"
+
+namespace ui {
+namespace {
+
+QFont font_of(const runtime::ControlFont& f) {
+    QFont font(QString::fromStdString(f.face));
+    font.setPointSize(f.height < 0 ? -f.height : std::max(1, f.height));
+    font.setWeight(static_cast<QFont::Weight>(f.weight));
+    return font;
+}
+
+// A single-line edit: typing replaces the runtime control's text.
+class EditWidget : public QLineEdit {
+  public:
+    EditWidget(runtime::SingleLineEdit& edit, QWidget* parent) : QLineEdit(parent), edit_(edit) {
+        setText(QString::fromStdString(edit.text()));
+        connect(this, &QLineEdit::textEdited, this,
+                [this](const QString& t) { runtime::user::type(edit_, t.toStdString()); });
+    }
+
+  protected:
+    void focusInEvent(QFocusEvent* e) override {
+        QLineEdit::focusInEvent(e);
+        if (!edit_.has_focus() && runtime::user::focus(edit_) != runtime::InputResult::done)
+            if (auto* view = dynamic_cast<WindowView*>(window_view()))
+                QTimer::singleShot(0, view, [view] { view->sync_focus(); });
+    }
+
+  private:
+    QWidget* window_view() const {
+        for (QWidget* p = parentWidget(); p; p = p->parentWidget())
+            if (dynamic_cast<WindowView*>(p)) return p;
+        return nullptr;
+    }
+    runtime::SingleLineEdit& edit_;
+};
+
+}  // namespace
+
+WindowView::WindowView(runtime::Window& window, QWidget* parent)
+    : QWidget(parent), window_(&window) {
+    setWindowTitle(QString::fromStdString(window.title()));
+    setFocusPolicy(Qt::NoFocus);
+    for (runtime::Control* c : window.controls()) add(*c);
+    links_ += window.control_added.connect([this](runtime::Control& c) { add(c); });
+    links_ += window.control_removed.connect([this](runtime::Control& c) { remove(c); });
+    links_ += window.focus_changed.connect([this](runtime::Control*) { sync_focus(); });
+    links_ += window.property_changed.connect([this](std::string_view p) {
+        if (p == "title" && window_) setWindowTitle(QString::fromStdString(window_->title()));
+    });
+    links_ += window.destroyed.connect([this] {
+        // The runtime freed the window: nothing here may reach it any more.
+        for (auto& [c, w] : widgets_) delete w;
+        widgets_.clear();
+        control_links_.clear();
+        window_ = nullptr;
+    });
+    resize(layout_size());
+}
+
+WindowView::~WindowView() = default;
+
+QWidget* WindowView::make_widget(runtime::Control& c) {
+    switch (c.kind()) {
+        case runtime::Control::Kind::static_text: {
+            auto* label = new QLabel(this);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            return label;
+        }
+        case runtime::Control::Kind::single_line_edit:
+            return new EditWidget(static_cast<runtime::SingleLineEdit&>(c), this);
+        case runtime::Control::Kind::command_button:
+            return new ButtonWidget(static_cast<runtime::CommandButton&>(c), this);
+        case runtime::Control::Kind::data_window: {
+            auto& dw = static_cast<runtime::DataWindowControl&>(c);
+            const runtime::Definition* def = dw.definition();
+            if (def && def->style == runtime::PresentationStyle::freeform)
+                return new FreeFormView(dw, this);
+            return new GridView(dw, this);
+        }
+    }
+    return nullptr;
+}
+
+void WindowView::add(runtime::Control& c) {
+    QWidget* w = make_widget(c);
+    if (!w) return;
+    widgets_[&c] = w;
+    place(c, w);
+    control_links_[&c] = c.property_changed.connect([this, &c](std::string_view p) {
+        auto it = widgets_.find(&c);
+        if (it == widgets_.end()) return;
+        if (p == "dataobject") {  // another definition: another presentation
+            delete it->second;
+            widgets_.erase(it);
+            add(c);
+            return;
+        }
+        place(c, it->second);
+    });
+    w->show();
+}
+
+void WindowView::remove(runtime::Control& c) {
+    control_links_.erase(&c);
+    auto it = widgets_.find(&c);
+    if (it == widgets_.end()) return;
+    delete it->second;
+    widgets_.erase(it);
+}
+
+void WindowView::place(runtime::Control& c, QWidget* w) {
+    w->setGeometry(px_rect(c.x(), c.y(), c.width(), c.height()));
+    w->setVisible(c.visible());
+    if (c.kind() != runtime::Control::Kind::command_button) {
+        w->setEnabled(c.enabled());
+        w->setFont(font_of(c.font()));
+        w->setToolTip(QString::fromStdString(c.tag()));
+    }
+    if (auto* label = dynamic_cast<QLabel*>(w)) {
+        label->setText(QString::fromStdString(c.text()));
+        if (QColor back = runtime_colour(c.background_color()); back.isValid()) {
+            label->setAutoFillBackground(true);
+            QPalette pal = label->palette();
+            pal.setColor(QPalette::Window, back);
+            label->setPalette(pal);
+        }
+        if (QColor fore = runtime_colour(c.text_color()); fore.isValid()) {
+            QPalette pal = label->palette();
+            pal.setColor(QPalette::WindowText, fore);
+            label->setPalette(pal);
+        }
+    } else if (auto* edit = dynamic_cast<QLineEdit*>(w)) {
+        if (edit->text().toStdString() != c.text()) edit->setText(QString::fromStdString(c.text()));
+    }
+    if (c.bringtotop()) w->raise();
+}
+
+QWidget* WindowView::widget_of(const runtime::Control& c) const {
+    auto it = widgets_.find(&c);
+    return it == widgets_.end() ? nullptr : it->second;
+}
+
+QSize WindowView::layout_size() const {
+    if (!window_) return size();
+    int width = window_->width() > 0 ? px_x(window_->width()) : 0;
+    int height = window_->height() > 0 ? px_y(window_->height()) : 0;
+    if (width == 0 || height == 0) {
+        int right = 0, bottom = 0;
+        for (runtime::Control* c : window_->controls()) {
+            if (!c->visible()) continue;
+            right = std::max(right, px_x(c->x() + c->width()));
+            bottom = std::max(bottom, px_y(c->y() + c->height()));
+        }
+        if (width == 0) width = right + 8;
+        if (height == 0) height = bottom + 8;
+    }
+    return {width, height};
+}
+
+void WindowView::sync_focus() {
+    if (!window_) return;
+    runtime::Control* focused = window_->focused();
+    if (!focused) return;
+    QWidget* w = widget_of(*focused);
+    if (auto* form = dynamic_cast<FreeFormView*>(w)) w = form->focus_widget();
+    if (w && !w->hasFocus()) w->setFocus(Qt::OtherFocusReason);
+}
+
+void WindowView::keyPressEvent(QKeyEvent* e) {
+    const int code = runtime_key(*e);
+    if (!window_ || !code) return QWidget::keyPressEvent(e);
+    runtime::user::key(*window_, code, runtime_flags(*e));
+}
+
+bool WindowView::focusNextPrevChild(bool next) {
+    // Tab and Shift+Tab follow the runtime's tab order (a data window keeps Tab for its
+    // fields), never Qt's.
+    if (!window_) return QWidget::focusNextPrevChild(next);
+    runtime::user::key(*window_, runtime::key::kTab, next ? 0 : runtime::key::kShift);
+    sync_focus();
+    return true;
+}
+
+}  // namespace ui

@@ -1,0 +1,45 @@
+// The Qt mirror of one runtime window: a widget per control at its position (static texts,
+// single-line edits, buttons, data windows as grids or free forms), following the controls'
+// properties, additions and removals, and the runtime's focus. Keys the controls leave go to
+// the runtime's key handling (Esc, Alt+letter, Tab in tab order).
+#pragma once
+
+#include <QWidget>
+#include <map>
+
+#include "platform/runtime/signal.h"
+#include "platform/runtime/window.h"
+
+namespace ui {
+
+class WindowView : public QWidget {
+  public:
+    WindowView(runtime::Window& window, QWidget* parent = nullptr);
+    ~WindowView() override;
+
+    // Null once the runtime window has been freed.
+    runtime::Window* window() const { return window_; }
+    // The widget that shows a control, or null.
+    QWidget* widget_of(const runtime::Control& c) const;
+    // The size the window's layout asks for, in pixels.
+    QSize layout_size() const;
+    // Gives Qt's focus to the widget of the runtime's focused control.
+    void sync_focus();
+
+  protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
+
+  private:
+    void add(runtime::Control& c);
+    void remove(runtime::Control& c);
+    void place(runtime::Control& c, QWidget* w);
+    QWidget* make_widget(runtime::Control& c);
+
+    runtime::Window* window_;
+    std::map<const runtime::Control*, QWidget*> widgets_;
+    std::map<const runtime::Control*, runtime::Connection> control_links_;
+    runtime::Connections links_;
+};
+
+}  // namespace ui

@@ -1,0 +1,14 @@
+// The GUI suites run in one QApplication on Qt's offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "platform/ui/qt_setup.h"
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ui::prepare_qt_application();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
