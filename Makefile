@@ -11,8 +11,10 @@ build:
 	scripts/install-deps
 	scripts/build
 
+# The PostgreSQL measurements run against a throw-away server (skipped, with the reason
+# printed, where PostgreSQL is not installed).
 bench: build
-	for b in build/bench/bench_*; do "$$b"; done
+	scripts/with-postgres sh -c 'for b in build/bench/bench_*; do "$$b"; done'
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,13 +1,17 @@
 #include "component/department_tree.h"
 
+#include <algorithm>
 #include <bitset>
+#include <climits>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <optional>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "component/reads.h"
+#include "component/row_block.h"
 #include "component/statements.h"
 #include "platform/com/bstr.h"
 
@@ -17,23 +21,37 @@ using namespace com;
 
 namespace {
 
-using Row = std::vector<Variant>;
+RowBlock read_level(Gateway& gateway, const std::u16string& statement) {
+    StaticCursor cursor = gateway.open(statement);
+    RowBlock out(cursor.field_count());
+    for (long c = 0; c < out.columns(); ++c) out.names.push_back(cursor.field_name(c));
+    while (!cursor.eof()) {
+        std::size_t row = out.add_row();
+        for (long c = 0; c < out.columns(); ++c) cursor.read_value(c, &out.cell(row, c));
+        cursor.move_next();
+    }
+    cursor.close();
+    return out;
+}
 
-struct Rows {
+// The whole table in one array in the cursor's order, sized by the cursor's row count, each
+// value converted once from the cursor straight into its cell. The array lies column after
+// column, as the result does: taking one column over in tree order stays within the small
+// span of that column.
+struct Table {
     std::vector<std::u16string> names;
-    std::vector<Row> rows;
+    ResultArray cells;
+    std::size_t rows = 0;  // rows read (rows added since the count are left out)
 };
 
-Rows read_all(Gateway& gateway, const std::u16string& statement) {
+Table read_table(Gateway& gateway, const std::u16string& statement) {
     StaticCursor cursor = gateway.open(statement);
-    long columns = cursor.field_count();
-    Rows out;
+    Table out;
+    const long count = cursor.record_count(), columns = cursor.field_count();
+    out.cells = ResultArray(static_cast<std::size_t>(count), columns);
     for (long c = 0; c < columns; ++c) out.names.push_back(cursor.field_name(c));
-    while (!cursor.eof()) {
-        Row row;
-        row.reserve(columns);
-        for (long c = 0; c < columns; ++c) row.push_back(cursor.field_value(c));
-        out.rows.push_back(std::move(row));
+    for (; out.rows < static_cast<std::size_t>(count) && !cursor.eof(); ++out.rows) {
+        for (long c = 0; c < columns; ++c) cursor.read_value(c, out.cells.slot(out.rows, c));
         cursor.move_next();
     }
     cursor.close();
@@ -61,21 +79,30 @@ std::optional<std::int64_t> whole_number(const VARIANT& v) {
     }
 }
 
-// The identifier of a department about to be expanded (its first column).
-short department_id(const Row& row) {
-    if (row.empty()) fail(TARVO_E_CONVERSION, "HR_Dept has no columns");
-    std::optional<std::int64_t> id = whole_number(*row[0]);
-    if (!id)
+// A DeptID as the walk keeps it: the 16-bit identifier, or one of these markers.
+constexpr std::int32_t kNotWhole = INT32_MIN, kOutside16Bits = INT32_MIN + 1;
+
+std::int32_t id_of(const VARIANT& cell) {
+    std::optional<std::int64_t> id = whole_number(cell);
+    if (!id) return kNotWhole;
+    if (*id < -32768 || *id > 32767) return kOutside16Bits;
+    return static_cast<std::int32_t>(*id);
+}
+
+// The identifier of a department about to be expanded: `id` (from id_of), read from its
+// first column `cell`.
+short department_id(std::int32_t id, const VARIANT& cell) {
+    if (id == kNotWhole)
         fail(TARVO_E_CONVERSION, "department tree: a DeptID that is not a whole number (" +
-                                     variant_text(*row[0]) +
+                                     variant_text(cell) +
                                      ") cannot be read as a 16-bit identifier");
-    if (*id < -32768 || *id > 32767)
-        fail(TARVO_E_OVERFLOW,
-             "department tree: DeptID " + std::to_string(*id) + " does not fit 16 bits");
-    if (*id == 0)
+    if (id == kOutside16Bits)
+        fail(TARVO_E_OVERFLOW, "department tree: DeptID " + std::to_string(*whole_number(cell)) +
+                                   " does not fit 16 bits");
+    if (id == 0)
         fail(TARVO_E_CYCLE, std::string("department tree: a department has DeptID 0, which ") +
                                 "stands for the top level; the tree would never end");
-    return static_cast<short>(*id);
+    return static_cast<short>(id);
 }
 
 long column_named(const std::vector<std::u16string>& names, std::u16string_view wanted) {
@@ -93,47 +120,63 @@ long column_named(const std::vector<std::u16string>& names, std::u16string_view 
     return -1;
 }
 
+// The table's rows grouped by parent, in the order they came: for each parent its first
+// child, and for each row the next row with the same parent. Parents are counted from the
+// smallest one present, so the lists take room for the identifiers in use only.
 class TreeWalk {
   public:
-    TreeWalk(Rows table, short start) : table_(std::move(table)) {
+    TreeWalk(Table& table, short start) : table_(table), ids_(table.rows), next_(table.rows) {
         long parent_column = column_named(table_.names, u"DeptParentID");
         if (parent_column < 0) fail(TARVO_E_CONVERSION, "HR_Dept has no column DeptParentID");
-        for (std::size_t i = 0; i < table_.rows.size(); ++i) {
-            auto parent = whole_number(*table_.rows[i][parent_column]);
-            if (parent && *parent >= -32768 && *parent <= 32767)
-                children_[static_cast<short>(*parent)].push_back(i);
+        std::vector<std::int32_t> parents(table_.rows);
+        std::int32_t low = 32767, high = -32768;
+        for (std::size_t i = 0; i < table_.rows; ++i) {
+            // Kept apart from the cells: the walk visits rows out of order.
+            ids_[i] = table_.cells.columns() ? id_of(table_.cells.at(i, 0)) : kNotWhole;
+            parents[i] = id_of(table_.cells.at(i, parent_column));
+            if (parents[i] < -32768) continue;  // NULL or no 16-bit identifier: no parent
+            low = std::min(low, parents[i]);
+            high = std::max(high, parents[i]);
+        }
+        low_ = low;
+        first_.assign(high >= low ? high - low + 1 : 0, -1);
+        // Pushed to the front from the last row up, so each list keeps the rows' order.
+        for (std::size_t i = table_.rows; i-- > 0;) {
+            if (parents[i] < -32768) continue;
+            std::int32_t& head = first_[parents[i] - low_];
+            next_[i] = head;
+            head = static_cast<std::int32_t>(i);
         }
         if (start != 0) mark(start);
     }
 
-    // Appends `row` and all of its descendants to `out`, depth first, without recursion
-    // (a chain of departments may be tens of thousands deep).
-    void add_subtree(Row row, std::vector<Row>& out) {
-        struct Pending {
-            const std::vector<std::size_t>* siblings;
-            std::size_t next;
-        };
-        std::vector<Pending> stack;
-        auto visit = [&](Row r) {
-            short id = department_id(r);
-            mark(id);
-            out.push_back(std::move(r));
-            auto it = children_.find(id);
-            if (it != children_.end()) stack.push_back({&it->second, 0});
-        };
-        visit(std::move(row));
-        while (!stack.empty()) {
-            Pending& top = stack.back();
-            if (top.next == top.siblings->size()) {
-                stack.pop_back();
+    // Appends row `row` of the level and all of its descendants to `out` (level rows as
+    // -1 - row, table rows as their number), depth first, without recursion (a chain of
+    // departments may be tens of thousands deep).
+    void add_subtree(RowBlock& level, std::size_t row, std::vector<std::int32_t>& out) {
+        if (level.columns() == 0) fail(TARVO_E_CONVERSION, "HR_Dept has no columns");
+        const VARIANT& id_cell = level.cell(row, 0);
+        visit(department_id(id_of(id_cell), id_cell), -1 - static_cast<std::int32_t>(row), out);
+        while (!pending_.empty()) {
+            std::int32_t i = pending_.back();
+            if (i < 0) {
+                pending_.pop_back();
                 continue;
             }
-            std::size_t index = (*top.siblings)[top.next++];
-            visit(std::move(table_.rows[index]));
+            pending_.back() = next_[i];
+            if (table_.cells.columns() == 0) fail(TARVO_E_CONVERSION, "HR_Dept has no columns");
+            visit(department_id(ids_[i], table_.cells.at(i, 0)), i, out);
         }
     }
 
   private:
+    void visit(short id, std::int32_t placed, std::vector<std::int32_t>& out) {
+        mark(id);
+        out.push_back(placed);
+        std::int32_t k = id - low_;
+        if (k >= 0 && k < static_cast<std::int32_t>(first_.size()) && first_[k] >= 0)
+            pending_.push_back(first_[k]);
+    }
     void mark(short id) {
         std::size_t bit = static_cast<unsigned short>(id);
         if (seen_.test(bit))
@@ -142,26 +185,38 @@ class TreeWalk {
         seen_.set(bit);
     }
 
-    Rows table_;
-    std::unordered_map<short, std::vector<std::size_t>> children_;
+    Table& table_;
+    std::vector<std::int32_t> ids_;      // each row's DeptID (id_of)
+    std::vector<std::int32_t> next_;     // the next row with the same parent, or -1
+    std::vector<std::int32_t> first_;    // per parent from low_: its first row, or -1
+    std::vector<std::int32_t> pending_;  // per open level: the next child to visit
+    std::int32_t low_ = 0;
     std::bitset<65536> seen_;
 };
 
 }  // namespace
 
 ResultArray department_tree(Gateway& gateway, short parent) {
-    Rows level = read_all(gateway, department_level(parent));
-    std::vector<Row> rows;
-    if (!level.rows.empty()) {
-        TreeWalk walk(read_all(gateway, department_page()), parent);
-        for (Row& child : level.rows) walk.add_subtree(std::move(child), rows);
+    RowBlock level = read_level(gateway, department_level(parent));
+    Table table;
+    std::vector<std::int32_t> order;  // the result's rows: -1 - level row, or table row
+    if (level.rows() > 0) {
+        table = read_table(gateway, department_page());
+        TreeWalk walk(table, parent);
+        for (std::size_t r = 0; r < level.rows(); ++r) walk.add_subtree(level, r, order);
     }
-    long columns = static_cast<long>(level.names.size());
-    ResultArray out(rows.size() + 1, columns);
+    const long columns = level.columns();
+    ResultArray out(order.size() + 1, columns);
     for (long c = 0; c < columns; ++c) out.put(0, c, var_text(std::u16string_view(level.names[c])));
-    for (std::size_t r = 0; r < rows.size(); ++r)
-        for (long c = 0; c < columns && c < static_cast<long>(rows[r].size()); ++c)
-            out.put(r + 1, c, rows[r][c].release());
+    for (long c = 0; c < columns; ++c) {  // column by column, as both arrays lie
+        for (std::size_t r = 0; r < order.size(); ++r) {
+            std::int32_t from = order[r];
+            if (from >= 0 && c < static_cast<long>(table.cells.columns()))
+                *out.slot(r + 1, c) = table.cells.take(from, c);
+            else if (from < 0)
+                *out.slot(r + 1, c) = std::exchange(level.cell(-1 - from, c), var_empty());
+        }
+    }
     return out;
 }
 

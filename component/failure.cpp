@@ -17,8 +17,7 @@ void fail(HRESULT code, std::string_view description) {
     throw Failure{code, com::to_utf16(description)};
 }
 
-void check(HRESULT code, std::string_view what) {
-    if (com::SUCCEEDED(code)) return;
+void raise_failure(HRESULT code, std::string_view what) {
     com::ErrorText text;
     if (com::take_error(text) && !text.description.empty()) throw Failure{code, text.description};
     fail(code, std::string(what) + " failed with " + com::hresult_text(code));

@@ -18,7 +18,11 @@ struct Failure {
 [[noreturn]] void fail(HRESULT code, std::string_view description);
 // Turns the failure of a data-access call into a Failure with that layer's own code and
 // description (taken from the thread's error information).
-void check(HRESULT code, std::string_view what);
+[[noreturn]] void raise_failure(HRESULT code, std::string_view what);
+// Inline: reads check every value they take.
+inline void check(HRESULT code, std::string_view what) {
+    if (com::FAILED(code)) raise_failure(code, what);
+}
 
 // The description of the last failure on this thread, for every instance of every class.
 const std::u16string& last_error();

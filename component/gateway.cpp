@@ -65,9 +65,7 @@ long StaticCursor::field_count() {
     return n;
 }
 
-ado::Field* StaticCursor::field(long position) {
-    if (position >= 0 && static_cast<std::size_t>(position) < fields_.size() && fields_[position])
-        return fields_[position].get();
+ado::Field* StaticCursor::new_field(long position) {
     Ptr<ado::Fields> fields;
     check(rs_->get_Fields(fields.out()), "Recordset.Fields");
     Ptr<ado::Field> f;

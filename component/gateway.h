@@ -24,13 +24,23 @@ class StaticCursor {
     long field_count();
     std::u16string field_name(long position);
     com::Variant field_value(long position);
+    // Field.Value straight into `into`, which must be Empty (a cell of a result).
+    void read_value(long position, com::VARIANT* into) {
+        check(field(position)->get_Value(into), "Field.Value");
+    }
     void move_next();
     void set_page_size(long size);
     void set_absolute_page(long page);
     void close();
 
   private:
-    ado::Field* field(long position);
+    ado::Field* field(long position) {
+        if (position >= 0 && static_cast<std::size_t>(position) < fields_.size() &&
+            fields_[position])
+            return fields_[position].get();
+        return new_field(position);
+    }
+    ado::Field* new_field(long position);
     com::Ptr<ado::_Recordset> rs_;
     // Field objects follow the current row, so each column's is fetched once.
     std::vector<com::Ptr<ado::Field>> fields_;

@@ -1,8 +1,10 @@
 #include "component/reads.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "component/row_block.h"
 #include "platform/ado/ado.h"
 #include "platform/com/bstr.h"
 
@@ -20,7 +22,7 @@ void write_header(StaticCursor& cursor, long columns, ResultArray& out) {
 
 // The cursor's current row as row `row`.
 void write_row(StaticCursor& cursor, long columns, std::size_t row, ResultArray& out) {
-    for (long c = 0; c < columns; ++c) out.put(row, c, cursor.field_value(c).release());
+    for (long c = 0; c < columns; ++c) cursor.read_value(c, out.slot(row, c));
 }
 
 }  // namespace
@@ -89,17 +91,18 @@ ResultArray page(Gateway& gateway, const std::u16string& statement, PageRequest 
         return ResultArray();  // an empty table, or a page past the last
     }
     // The rows are collected first: asking for the count would read the skipped rows again.
-    long columns = cursor.field_count();
-    std::vector<Variant> cells;
-    long rows = 0;
-    for (; rows < request.size && !cursor.eof(); ++rows) {
-        for (long c = 0; c < columns; ++c) cells.push_back(cursor.field_value(c));
+    RowBlock rows(cursor.field_count());
+    const long columns = rows.columns();
+    while (static_cast<long>(rows.rows()) < request.size && !cursor.eof()) {
+        std::size_t r = rows.add_row();
+        for (long c = 0; c < columns; ++c) cursor.read_value(c, &rows.cell(r, c));
         cursor.move_next();
     }
     cursor.close();
-    ResultArray out(static_cast<std::size_t>(rows), columns);
-    for (long r = 0; r < rows; ++r)
-        for (long c = 0; c < columns; ++c) out.put(r, c, cells[r * columns + c].release());
+    ResultArray out(rows.rows(), columns);
+    for (long c = 0; c < columns; ++c)
+        for (std::size_t r = 0; r < rows.rows(); ++r)
+            *out.slot(r, c) = std::exchange(rows.cell(r, c), var_empty());
     return out;
 }
 

@@ -41,12 +41,10 @@ ResultArray& ResultArray::operator=(ResultArray&& other) noexcept {
     return *this;
 }
 
-com::VARIANT* ResultArray::cell(std::size_t row, std::size_t column) const {
-    if (!array_ || row >= rows_ || column >= columns_)
-        fail(TARVO_E_INDEX, "result cell (" + std::to_string(row) + ", " + std::to_string(column) +
-                                ") is outside the array of " + std::to_string(rows_) +
-                                " rows and " + std::to_string(columns_) + " columns");
-    return static_cast<com::VARIANT*>(array_->pvData) + row + column * rows_;
+void ResultArray::outside(std::size_t row, std::size_t column) const {
+    fail(TARVO_E_INDEX, "result cell (" + std::to_string(row) + ", " + std::to_string(column) +
+                            ") is outside the array of " + std::to_string(rows_) + " rows and " +
+                            std::to_string(columns_) + " columns");
 }
 
 void ResultArray::set(std::size_t row, std::size_t column, const com::VARIANT& value) {
@@ -61,6 +59,12 @@ void ResultArray::put(std::size_t row, std::size_t column, com::VARIANT value) {
     com::VARIANT* target = cell(row, column);
     com::VariantClear(target);
     *target = owned.release();
+}
+
+com::VARIANT* ResultArray::slot(std::size_t row, std::size_t column) {
+    com::VARIANT* target = cell(row, column);
+    if (target->vt != com::VT_EMPTY) com::VariantClear(target);
+    return target;
 }
 
 const com::VARIANT& ResultArray::at(std::size_t row, std::size_t column) const {

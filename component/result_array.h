@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <utility>
 
 #include "platform/com/safearray.h"
 #include "platform/com/variant.h"
@@ -29,6 +30,12 @@ class ResultArray {
     // Takes ownership of `value`.
     void put(std::size_t row, std::size_t column, com::VARIANT value);
     const com::VARIANT& at(std::size_t row, std::size_t column) const;
+    // The cell, emptied, for a value to be written into it in place.
+    com::VARIANT* slot(std::size_t row, std::size_t column);
+    // The cell's value, handed over; the cell is left Empty.
+    com::VARIANT take(std::size_t row, std::size_t column) {
+        return std::exchange(*cell(row, column), com::var_empty());
+    }
     // Keeps rows 0 .. rows - 1 with their values (rows must not exceed the current count).
     void keep_rows(std::size_t rows);
 
@@ -37,7 +44,12 @@ class ResultArray {
     com::SAFEARRAY* release();
 
   private:
-    com::VARIANT* cell(std::size_t row, std::size_t column) const;
+    // Inline: a read writes every cell through it.
+    com::VARIANT* cell(std::size_t row, std::size_t column) const {
+        if (!array_ || row >= rows_ || column >= columns_) outside(row, column);
+        return static_cast<com::VARIANT*>(array_->pvData) + row + column * rows_;
+    }
+    [[noreturn]] void outside(std::size_t row, std::size_t column) const;
 
     // The cells live in the SAFEARRAY that release() hands over, so a large result is
     // never copied: first index the row, and, as in every SAFEARRAY, the first index

@@ -8,8 +8,12 @@
 #pragma once
 
 #include <malloc.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -37,6 +41,38 @@ inline std::int64_t peak_memory_of(const std::function<void()>& work) {
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
     if (before < 0 || peak < 0) return -1;
     return (peak - before) * 1024;
+}
+
+// The process's peak resident memory so far (kB).
+inline long peak_rss_kb() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+// The same measure taken in a fork of this process, so that several pieces of work each start
+// from the same state (kB; -1 when `work` failed). `work` must open its own connections: the
+// child leaves without closing anything of the parent's.
+inline long peak_growth_kb(const std::function<bool()>& work) {
+    std::fflush(nullptr);
+    malloc_trim(0);
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        long before = peak_rss_kb();
+        long growth = work() ? peak_rss_kb() - before : -1;
+        ssize_t ignored = write(fds[1], &growth, sizeof growth);
+        (void)ignored;
+        _exit(0);
+    }
+    close(fds[1]);
+    long growth = -1;
+    if (pid < 0 || read(fds[0], &growth, sizeof growth) != sizeof growth) growth = -1;
+    close(fds[0]);
+    if (pid > 0) waitpid(pid, nullptr, 0);
+    return growth;
 }
 
 }  // namespace bench_support

@@ -42,18 +42,6 @@ HRESULT fail(HRESULT code, const char* src, const std::string& description) {
     return report_error(code, GUID_NULL, std::string_view(src), description);
 }
 
-HRESULT guarded(const char* src, const std::function<HRESULT()>& body) {
-    try {
-        return body();
-    } catch (const ConnectionStringError& e) {
-        return fail(E_ADO_CONNECTION_STRING, src, e.what());
-    } catch (const std::bad_alloc&) {
-        return fail(E_OUTOFMEMORY, src, "out of memory");
-    } catch (const std::exception& e) {
-        return fail(E_FAIL, src, e.what());
-    }
-}
-
 HRESULT ConnectionObject::QueryInterface(REFIID iid, void** object) {
     if (iid == IID_ConnectionObject) {
         AddRef();

@@ -1,12 +1,12 @@
 // The classes behind the data-access interfaces of ado.h.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/ado/ado.h"
+#include "platform/ado/connection_string.h"
 #include "platform/ado/row_source.h"
 #include "platform/com/object.h"
 #include "platform/db/connection.h"
@@ -18,15 +18,28 @@ com::ModuleState& module_state();
 // Leaves error information from `source` and returns `code`.
 HRESULT fail(HRESULT code, const char* source, const std::string& description);
 // Runs `body` (returning HRESULT), turning the exceptions of the database and of the
-// connection string into failures with error information.
-HRESULT guarded(const char* source, const std::function<HRESULT()>& body);
+// connection string into failures with error information. A template: field access runs it
+// once per value read.
+template <class Body>
+HRESULT guarded(const char* source, Body&& body) {
+    try {
+        return body();
+    } catch (const ConnectionStringError& e) {
+        return fail(E_ADO_CONNECTION_STRING, source, e.what());
+    } catch (const std::bad_alloc&) {
+        return fail(com::E_OUTOFMEMORY, source, "out of memory");
+    } catch (const std::exception& e) {
+        return fail(com::E_FAIL, source, e.what());
+    }
+}
 
 // A database failure with the database's code and message (E_ADO_DATABASE).
 HRESULT describe_failure(const db::Error& e, db::Backend backend, const char* source);
 
 // A database value as a variant: NULL -> Null, integers -> I4 (I8 beyond 32 bits), reals ->
-// R8, text -> BSTR, bytes -> array of bytes, date-times -> DATE.
-VARIANT to_variant(const db::Value& value);
+// R8, text -> BSTR, bytes -> array of bytes, date-times -> DATE. Converted straight from the
+// cursor's row: one conversion per value.
+VARIANT to_variant(const db::ValueView& value);
 
 class RecordsetObject;
 
@@ -83,7 +96,7 @@ class RecordsetObject final : public com::DispatchObject<_Recordset> {
     // Opens the statement on a connection of this module (Execute uses it directly).
     HRESULT open_on(ConnectionObject* conn, const std::string& sql);
     // Called by the connection when it closes first.
-    void connection_closing() { rows_.reset(), conn_.reset(); }
+    void connection_closing() { rows_.reset(), current_ = nullptr, conn_.reset(); }
 
     // For Fields and Field: the columns and the current row's values.
     HRESULT column_count(LONG* count);
@@ -97,17 +110,18 @@ class RecordsetObject final : public com::DispatchObject<_Recordset> {
 
   private:
     ~RecordsetObject() override;
-    HRESULT require_open(const char* what);
-    // The current row, read in its window when needed; nullptr at EOF.
-    HRESULT current_row(const Row*& row);
+    HRESULT require_open(const char* what) { return rows_ ? com::S_OK : closed(what); }
+    HRESULT closed(const char* what);
+    // The current row, read when needed; nullptr at EOF.
+    HRESULT current_row(const db::Cursor*& row);
 
     com::Ptr<ConnectionObject> conn_;
     std::unique_ptr<RowSource> rows_;
     std::int64_t position_ = 0;  // 0-based; at or past the last row means EOF
     LONG page_size_ = 10;
-    std::vector<Row> window_;  // rows window_start_ .. window_start_ + size - 1
-    std::int64_t window_start_ = 0;
-    std::int64_t end_ = -1;  // the row count once a short window has shown it
+    LONG column_count_ = 0;
+    const db::Cursor* current_ = nullptr;  // the row found at current_position_
+    std::int64_t current_position_ = -1;
 };
 
 HRESULT create_connection(com::REFIID iid, void** object);

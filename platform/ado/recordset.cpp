@@ -13,8 +13,6 @@ using namespace com;
 namespace {
 
 constexpr char source[] = "ADODB.Recordset";
-// Rows read from the database at a time: a page read holds this many rows at most.
-constexpr std::size_t window_rows = 256;
 
 class FieldObject final : public DispatchObject<Field> {
   public:
@@ -113,29 +111,36 @@ class FieldsObject final : public DispatchObject<Fields> {
 
 }  // namespace
 
-VARIANT to_variant(const db::Value& value) {
-    if (value.is_null()) return var_null();
-    if (value.is_integer()) {
-        std::int64_t i = value.as_integer();
-        if (i >= std::numeric_limits<LONG>::min() && i <= std::numeric_limits<LONG>::max())
-            return var_i4(static_cast<LONG>(i));
-        VARIANT v = var_empty();
-        v.vt = VT_I8, v.llVal = i;
-        return v;
+VARIANT to_variant(const db::ValueView& value) {
+    using Kind = db::ValueView::Kind;
+    switch (value.kind) {
+        case Kind::null:
+            return var_null();
+        case Kind::integer: {
+            std::int64_t i = value.integer;
+            if (i >= std::numeric_limits<LONG>::min() && i <= std::numeric_limits<LONG>::max())
+                return var_i4(static_cast<LONG>(i));
+            VARIANT v = var_empty();
+            v.vt = VT_I8, v.llVal = i;
+            return v;
+        }
+        case Kind::real:
+            return var_r8(value.real);
+        case Kind::text:
+            return var_text(value.data);
+        case Kind::datetime: {
+            const db::DateTime& d = value.datetime;
+            return var_date(make_date(d.year, d.month, d.day, d.hour, d.minute, d.second));
+        }
+        case Kind::bytes:
+            break;
     }
-    if (value.is_real()) return var_r8(value.as_real());
-    if (value.is_text()) return var_text(std::string_view(value.as_text()));
-    if (value.is_datetime()) {
-        const db::DateTime& d = value.as_datetime();
-        return var_date(make_date(d.year, d.month, d.day, d.hour, d.minute, d.second));
-    }
-    const db::Bytes& bytes = value.as_bytes();
-    SAFEARRAYBOUND bound{static_cast<ULONG>(bytes.size()), 0};
+    SAFEARRAYBOUND bound{static_cast<ULONG>(value.data.size()), 0};
     VARIANT v = var_empty();
     v.vt = VT_ARRAY | VT_UI1;
     v.parray = SafeArrayCreate(VT_UI1, 1, &bound);
-    if (v.parray && !bytes.empty())
-        std::copy(bytes.begin(), bytes.end(), static_cast<BYTE*>(v.parray->pvData));
+    if (v.parray && !value.data.empty())
+        std::copy(value.data.begin(), value.data.end(), static_cast<char*>(v.parray->pvData));
     return v;
 }
 
@@ -178,45 +183,36 @@ HRESULT RecordsetObject::open_on(ConnectionObject* conn, const std::string& sql)
         conn_ = Ptr<ConnectionObject>(conn, true);
         conn->attach(this);
         position_ = 0;
-        window_.clear();
-        window_start_ = 0;
-        end_ = -1;
+        current_ = nullptr;
+        column_count_ = static_cast<LONG>(rows_->columns().size());
         return S_OK;
     });
 }
 
-HRESULT RecordsetObject::require_open(const char* what) {
-    if (rows_) return S_OK;
+HRESULT RecordsetObject::closed(const char* what) {
     return fail(E_ADO_CLOSED, source, std::string(what) + " needs an open recordset");
 }
 
-HRESULT RecordsetObject::current_row(const Row*& row) {
-    row = nullptr;
-    auto in_window = [&] {
-        return position_ >= window_start_ &&
-               position_ < window_start_ + static_cast<std::int64_t>(window_.size());
-    };
-    if (!in_window() && (end_ < 0 || position_ < end_)) {
-        HRESULT h = guarded(source, [&] {
-            try {
-                rows_->fetch(position_, window_rows, window_);
-            } catch (const db::Error& e) {
-                return describe_failure(e, conn_->database()->backend(), source);
-            }
-            window_start_ = position_;
-            if (window_.size() < window_rows) end_ = position_ + window_.size();
-            return S_OK;
-        });
-        if (FAILED(h)) return h;
-    }
-    if (in_window()) row = &window_[position_ - window_start_];
-    return S_OK;
+HRESULT RecordsetObject::current_row(const db::Cursor*& row) {
+    // Every field of a row asks for it: the row found last is kept for its position.
+    row = current_;
+    if (current_ && current_position_ == position_) return S_OK;
+    row = current_ = nullptr;
+    return guarded(source, [&] {
+        try {
+            if (rows_->seek(position_)) row = current_ = &rows_->row();
+        } catch (const db::Error& e) {
+            return describe_failure(e, conn_->database()->backend(), source);
+        }
+        current_position_ = position_;
+        return S_OK;
+    });
 }
 
 HRESULT RecordsetObject::get_EOF(VARIANT_BOOL* eof) {
     if (!eof) return E_POINTER;
     if (HRESULT h = require_open("EOF"); FAILED(h)) return h;
-    const Row* row;
+    const db::Cursor* row;
     if (HRESULT h = current_row(row); FAILED(h)) return h;
     *eof = row ? VARIANT_FALSE : VARIANT_TRUE;
     return S_OK;
@@ -226,6 +222,7 @@ HRESULT RecordsetObject::get_RecordCount(LONG* count) {
     if (!count) return E_POINTER;
     if (HRESULT h = require_open("RecordCount"); FAILED(h)) return h;
     std::int64_t n = 0;
+    current_ = nullptr;  // counting may move the database's cursor
     HRESULT h = guarded(source, [&] {
         try {
             n = rows_->count();
@@ -256,7 +253,7 @@ HRESULT RecordsetObject::put_PageSize(LONG size) {
 HRESULT RecordsetObject::get_AbsolutePage(LONG* page) {
     if (!page) return E_POINTER;
     if (HRESULT h = require_open("AbsolutePage"); FAILED(h)) return h;
-    const Row* row;
+    const db::Cursor* row;
     if (HRESULT h = current_row(row); FAILED(h)) return h;
     *page = row ? static_cast<LONG>(position_ / page_size_ + 1) : adPosEOF;
     return S_OK;
@@ -280,7 +277,7 @@ HRESULT RecordsetObject::get_Fields(Fields** fields) {
 
 HRESULT RecordsetObject::MoveNext() {
     if (HRESULT h = require_open("MoveNext"); FAILED(h)) return h;
-    const Row* row;
+    const db::Cursor* row;
     if (HRESULT h = current_row(row); FAILED(h)) return h;
     if (!row) return fail(E_ADO_NO_CURRENT_ROW, source, "MoveNext past the last row");
     ++position_;
@@ -290,7 +287,7 @@ HRESULT RecordsetObject::MoveNext() {
 HRESULT RecordsetObject::Close() {
     if (HRESULT h = require_open("Close"); FAILED(h)) return h;
     rows_.reset();
-    window_.clear();
+    current_ = nullptr;
     if (conn_) conn_->detach(this);
     conn_.reset();
     position_ = 0;
@@ -306,7 +303,7 @@ HRESULT RecordsetObject::get_State(LONG* state) {
 HRESULT RecordsetObject::column_count(LONG* count) {
     if (!count) return E_POINTER;
     if (HRESULT h = require_open("Fields.Count"); FAILED(h)) return h;
-    *count = static_cast<LONG>(rows_->columns().size());
+    *count = column_count_;
     return S_OK;
 }
 
@@ -334,12 +331,12 @@ HRESULT RecordsetObject::column_value(LONG index, VARIANT* value) {
     if (!value) return E_POINTER;
     VariantInit(value);
     if (HRESULT h = require_open("Field.Value"); FAILED(h)) return h;
-    if (index < 0 || static_cast<std::size_t>(index) >= rows_->columns().size())
+    if (index < 0 || index >= column_count_)
         return fail(E_ADO_ARGUMENT, source, "no field " + std::to_string(index));
-    const Row* row;
+    const db::Cursor* row;
     if (HRESULT h = current_row(row); FAILED(h)) return h;
     if (!row) return fail(E_ADO_NO_CURRENT_ROW, source, "there is no current row (EOF)");
-    *value = to_variant((*row)[index]);
+    *value = to_variant(row->view(index));
     return S_OK;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/ado/row_source.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace ado {
@@ -10,13 +11,6 @@ namespace {
 std::string bare_statement(const std::string& sql) {
     std::size_t end = sql.find_last_not_of(" \t\r\n;");
     return end == std::string::npos ? std::string() : sql.substr(0, end + 1);
-}
-
-Row read_row(const db::Cursor& c) {
-    Row row;
-    row.reserve(c.column_count());
-    for (std::size_t i = 0; i < c.column_count(); ++i) row.push_back(c.value(i));
-    return row;
 }
 
 class SqliteRows final : public RowSource {
@@ -36,15 +30,16 @@ class SqliteRows final : public RowSource {
     }
     const std::vector<std::string>& columns() const override { return columns_; }
 
-    void fetch(std::int64_t start, std::size_t n, std::vector<Row>& out) override {
-        out.clear();
-        if (start < position_) reopen();
-        while (has_row_ && position_ < start) advance();
-        while (has_row_ && out.size() < n) {
-            out.push_back(read_row(*cursor_));
-            advance();
+    bool seek(std::int64_t index) override {
+        if (index < 0) return false;
+        if (index < position_) reopen();
+        while (has_row_ && position_ < index) {
+            has_row_ = cursor_->next();
+            ++position_;
         }
+        return has_row_ && position_ == index;
     }
+    const db::Cursor& row() const override { return *cursor_; }
 
   private:
     void reopen() {
@@ -53,10 +48,6 @@ class SqliteRows final : public RowSource {
         position_ = -1;
         has_row_ = true;
     }
-    void advance() {
-        has_row_ = cursor_->next();
-        ++position_;
-    }
 
     db::Connection& conn_;
     std::string sql_;
@@ -64,7 +55,7 @@ class SqliteRows final : public RowSource {
     std::vector<std::string> columns_;
     std::int64_t count_ = -1;     // not counted yet
     std::int64_t position_ = -1;  // the row the cursor stands on (-1: before the first)
-    bool has_row_ = false;
+    bool has_row_ = false;        // false once the cursor has passed the last row
 };
 
 class PostgresRows final : public RowSource {
@@ -82,7 +73,55 @@ class PostgresRows final : public RowSource {
             throw;
         }
     }
-    ~PostgresRows() override { close_cursor(); }
+    ~PostgresRows() override {
+        window_.reset();
+        close_cursor();
+    }
+
+    std::int64_t count() override {
+        if (count_ < 0) {
+            conn_.execute("MOVE ABSOLUTE 0 IN " + name_);
+            count_ = conn_.execute("MOVE FORWARD ALL IN " + name_);
+            server_next_ = count_;
+        }
+        return count_;
+    }
+    const std::vector<std::string>& columns() const override { return columns_; }
+
+    bool seek(std::int64_t index) override {
+        if (index < 0 || (count_ >= 0 && index >= count_)) return false;
+        if (window_ && index >= position_ && index < window_start_ + window_rows_)
+            return walk_to(index);
+        // Windows grow while rows are read in order, and start small again after a jump:
+        // a page read asks for few rows, a listing for all of them.
+        bool in_order = window_ && index == window_start_ + window_rows_;
+        window_rows_ = in_order ? std::min(window_rows_ * 2, kLargestWindow) : kFirstWindow;
+        window_.reset();
+        if (index != server_next_)
+            conn_.execute("MOVE ABSOLUTE " + std::to_string(index) + " IN " + name_);
+        window_ = conn_.query("FETCH FORWARD " + std::to_string(window_rows_) + " FROM " + name_);
+        window_start_ = index;
+        server_next_ = index + window_rows_;
+        position_ = index - 1;
+        return walk_to(index);
+    }
+    const db::Cursor& row() const override { return *window_; }
+
+  private:
+    static constexpr std::int64_t kFirstWindow = 256, kLargestWindow = 8192;
+
+    // Moves through the current window to `index`; a window that ends early ends the rows.
+    bool walk_to(std::int64_t index) {
+        while (position_ < index) {
+            ++position_;
+            if (!window_->next()) {
+                count_ = position_;
+                window_.reset();
+                return false;
+            }
+        }
+        return true;
+    }
 
     void close_cursor() {
         try {
@@ -92,31 +131,27 @@ class PostgresRows final : public RowSource {
         }
     }
 
-    std::int64_t count() override {
-        if (count_ < 0) {
-            conn_.execute("MOVE ABSOLUTE 0 IN " + name_);
-            count_ = conn_.execute("MOVE FORWARD ALL IN " + name_);
-        }
-        return count_;
-    }
-    const std::vector<std::string>& columns() const override { return columns_; }
-
-    void fetch(std::int64_t start, std::size_t n, std::vector<Row>& out) override {
-        out.clear();
-        if ((count_ >= 0 && start >= count_) || n == 0) return;
-        conn_.execute("MOVE ABSOLUTE " + std::to_string(start) + " IN " + name_);
-        auto rows = conn_.query("FETCH FORWARD " + std::to_string(n) + " FROM " + name_);
-        while (rows->next()) out.push_back(read_row(*rows));
-    }
-
-  private:
     db::Connection& conn_;
     std::string name_;
     std::vector<std::string> columns_;
-    std::int64_t count_ = -1;  // not counted yet
+    std::int64_t count_ = -1;             // not known yet
+    std::unique_ptr<db::Cursor> window_;  // rows window_start_ on, standing on position_
+    std::int64_t window_start_ = 0, window_rows_ = 0, position_ = -1;
+    std::int64_t server_next_ = 0;  // the row the server's cursor hands out next
 };
 
 }  // namespace
+
+void RowSource::fetch(std::int64_t start, std::size_t n, std::vector<Row>& out) {
+    out.clear();
+    for (std::int64_t i = start; out.size() < n && seek(i); ++i) {
+        const db::Cursor& r = row();
+        Row copy;
+        copy.reserve(r.column_count());
+        for (std::size_t c = 0; c < r.column_count(); ++c) copy.push_back(r.value(c));
+        out.push_back(std::move(copy));
+    }
+}
 
 std::unique_ptr<RowSource> open_row_source(db::Connection& conn, const std::string& sql) {
     if (conn.backend() == db::Backend::postgresql) return std::make_unique<PostgresRows>(conn, sql);

@@ -1,5 +1,6 @@
-// The rows behind a static cursor, read in windows so that a cursor over a large result
-// holds only the rows it is asked for. Each database has its own way to do that.
+// The rows behind a static cursor, read as they are asked for, so that a cursor over a large
+// result holds only the row it stands on (and on PostgreSQL the rest of one fetched window
+// when another statement interrupts it). Each database has its own way to do that.
 #pragma once
 
 #include <cstdint>
@@ -20,18 +21,26 @@ class RowSource {
     // that never asks does not pay for counting the whole result).
     virtual std::int64_t count() = 0;
     virtual const std::vector<std::string>& columns() const = 0;
-    // Replaces `out` with rows [start, start + n) (fewer at the end).
-    virtual void fetch(std::int64_t start, std::size_t n, std::vector<Row>& out) = 0;
+    // Stands on row `index` (from 0); false when the statement has no such row. Moving
+    // forward reads on; moving back starts again from an earlier position.
+    virtual bool seek(std::int64_t index) = 0;
+    // The row the last successful seek() stands on; its values stay valid until the next
+    // seek() or count().
+    virtual const db::Cursor& row() const = 0;
+
+    // Replaces `out` with copies of rows [start, start + n) (fewer at the end).
+    void fetch(std::int64_t start, std::size_t n, std::vector<Row>& out);
 };
 
 // Opens the statement. Throws db::Error when the database rejects it.
 //  - PostgreSQL: a scrollable server-side cursor (WITH HOLD, so it outlives the statement's
 //    transaction) gives a stable snapshot in a stable order; the count comes from moving to
-//    its end, and windows are fetched by absolute position. The server keeps the result.
+//    its end. Rows are fetched in windows that grow while they are read in order; each
+//    window's rows arrive one at a time.
 //  - SQLite: the statement's own forward cursor, stepped only as far as the rows asked for;
 //    the count is a COUNT(*) over the statement (inside the cursor's read snapshot while the
-//    cursor is part-way through); a window before the cursor's position reopens the
-//    statement and skips forward.
+//    cursor is part-way through); a row before the cursor's position reopens the statement
+//    and skips forward.
 std::unique_ptr<RowSource> open_row_source(db::Connection& conn, const std::string& sql);
 
 }  // namespace ado

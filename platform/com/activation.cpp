@@ -59,7 +59,7 @@ HRESULT load_server(const std::string& path, LoadedServer& out) {
 }
 
 std::string server_path(REFCLSID clsid) {
-    auto path = read_registry().get("CLSID\\" + clsid.to_string() + "\\InprocServer32");
+    auto path = registry_snapshot()->get("CLSID\\" + clsid.to_string() + "\\InprocServer32");
     return path ? *path : std::string();
 }
 
@@ -76,7 +76,7 @@ HRESULT CLSIDFromProgID(const OLECHAR* progid, CLSID* clsid) {
     std::string name = to_utf8(std::u16string_view(progid));
     std::optional<std::string> value;
     try {
-        value = read_registry().get(name + "\\CLSID");
+        value = registry_snapshot()->get(name + "\\CLSID");
     } catch (const std::exception& e) {
         return fail(REGDB_E_CLASSNOTREG, std::string("the registry cannot be read: ") + e.what());
     }

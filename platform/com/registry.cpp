@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <stdexcept>
 
@@ -60,6 +62,43 @@ RegistryData read_file(const std::filesystem::path& path) {
     std::stringstream text;
     text << in.rdbuf();
     return RegistryData::parse(text.str());
+}
+
+// What tells one state of the registry file from another without reading it.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    long long mtime_sec = 0, mtime_nsec = 0;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp stamp_of(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    return {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
+// The registry as last read. Creating an object looks a class up several times, so the
+// file is parsed once and then only checked with stat().
+struct Snapshot {
+    std::mutex mutex;
+    std::string path;
+    FileStamp stamp;
+    std::shared_ptr<const RegistryData> data;
+};
+
+Snapshot& snapshot() {
+    static Snapshot s;
+    return s;
+}
+
+void forget_snapshot() {
+    Snapshot& s = snapshot();
+    std::lock_guard lock(s.mutex);
+    s.data.reset();
 }
 
 }  // namespace
@@ -167,6 +206,21 @@ RegistryData read_registry() {
     return read_file(registry_path());
 }
 
+std::shared_ptr<const RegistryData> registry_snapshot() {
+    std::string path = registry_path().string();
+    // Taken before the file is read: a change after it makes the next call read again.
+    FileStamp stamp = stamp_of(path);
+    Snapshot& s = snapshot();
+    std::lock_guard lock(s.mutex);
+    if (s.data && s.path == path && s.stamp == stamp) return s.data;
+    auto data =
+        std::make_shared<const RegistryData>(stamp.exists ? read_file(path) : RegistryData());
+    s.path = std::move(path);
+    s.stamp = stamp;
+    s.data = data;
+    return data;
+}
+
 void edit_registry(const std::function<void(RegistryData&)>& change) {
     std::filesystem::path path = registry_path();
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
@@ -181,6 +235,7 @@ void edit_registry(const std::function<void(RegistryData&)>& change) {
         if (!out) throw std::runtime_error("cannot write the registry " + tmp.string());
     }
     std::filesystem::rename(tmp, path);
+    forget_snapshot();  // this process sees its own change even within one clock tick
 }
 
 }  // namespace com

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,6 +52,11 @@ class RegistryData {
 std::filesystem::path registry_path();
 // The registry as it is on disk; empty when the file does not exist yet.
 RegistryData read_registry();
+// The registry as last read, shared by all threads: the file is read again only when its
+// size, modification time or identity (a rewrite by rename is a new file) changed since, or
+// when registry_path() names another file. Throws std::runtime_error for a file that does not
+// parse (and reads it again on the next call).
+std::shared_ptr<const RegistryData> registry_snapshot();
 // Reads, changes and writes the registry under an exclusive lock; the new file replaces the
 // old one in one step, so readers never see half a file.
 void edit_registry(const std::function<void(RegistryData&)>& change);

@@ -11,11 +11,6 @@
 
 namespace com {
 
-void VariantInit(VARIANT* v) {
-    std::memset(v, 0, sizeof *v);
-    v->vt = VT_EMPTY;
-}
-
 HRESULT VariantClear(VARIANT* v) {
     if (!v) return E_POINTER;
     if (!(v->vt & VT_BYREF)) {
@@ -507,46 +502,6 @@ bool parse_date_text(std::u16string_view t, DATE& out) {
 
 }  // namespace
 
-VARIANT var_empty() {
-    VARIANT v;
-    VariantInit(&v);
-    return v;
-}
-VARIANT var_null() {
-    VARIANT v = var_empty();
-    v.vt = VT_NULL;
-    return v;
-}
-VARIANT var_i2(SHORT x) {
-    VARIANT v = var_empty();
-    v.vt = VT_I2, v.iVal = x;
-    return v;
-}
-VARIANT var_i4(LONG x) {
-    VARIANT v = var_empty();
-    v.vt = VT_I4, v.lVal = x;
-    return v;
-}
-VARIANT var_r8(double x) {
-    VARIANT v = var_empty();
-    v.vt = VT_R8, v.dblVal = x;
-    return v;
-}
-VARIANT var_bool(bool x) {
-    VARIANT v = var_empty();
-    v.vt = VT_BOOL, v.boolVal = x ? VARIANT_TRUE : VARIANT_FALSE;
-    return v;
-}
-VARIANT var_date(DATE x) {
-    VARIANT v = var_empty();
-    v.vt = VT_DATE, v.date = x;
-    return v;
-}
-VARIANT var_error(SCODE x) {
-    VARIANT v = var_empty();
-    v.vt = VT_ERROR, v.scode = x;
-    return v;
-}
 VARIANT var_text(std::string_view utf8) {
     VARIANT v = var_empty();
     v.vt = VT_BSTR, v.bstrVal = make_bstr(utf8);
@@ -563,12 +518,6 @@ VARIANT var_dispatch(IDispatch* d) {
     if (d) d->AddRef();
     return v;
 }
-VARIANT var_ref(VARIANT* target) {
-    VARIANT v = var_empty();
-    v.vt = VT_BYREF | VT_VARIANT, v.pvarVal = target;
-    return v;
-}
-
 std::string variant_text(const VARIANT& v) {
     Variant text;
     if (FAILED(VariantChangeType(text.get(), &v, VARIANT_ALPHABOOL, VT_BSTR))) return {};

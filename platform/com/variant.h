@@ -70,7 +70,11 @@ struct VARIANT {
 // Flags of VariantChangeType.
 constexpr WORD VARIANT_ALPHABOOL = 0x2;  // Booleans become "True"/"False" instead of "-1"/"0"
 
-void VariantInit(VARIANT* v);
+// Inline: a result of many cells makes and empties one variant per cell.
+inline void VariantInit(VARIANT* v) {
+    *v = VARIANT{};
+    v->vt = VT_EMPTY;
+}
 // Frees what the value owns (text, array, object reference) and leaves it Empty.
 HRESULT VariantClear(VARIANT* v);
 // Deep copy: text and arrays are duplicated, objects get a reference.
@@ -95,18 +99,54 @@ struct DateParts {
 bool split_date(DATE d, DateParts& out);
 
 // Small constructors for callers and tests. The results own what they hold.
-VARIANT var_empty();
-VARIANT var_null();
-VARIANT var_i2(SHORT v);
-VARIANT var_i4(LONG v);
-VARIANT var_r8(double v);
-VARIANT var_bool(bool v);
-VARIANT var_date(DATE v);
-VARIANT var_error(SCODE v);
+inline VARIANT var_empty() {
+    VARIANT v{};
+    v.vt = VT_EMPTY;
+    return v;
+}
+inline VARIANT var_null() {
+    VARIANT v = var_empty();
+    v.vt = VT_NULL;
+    return v;
+}
+inline VARIANT var_i2(SHORT x) {
+    VARIANT v = var_empty();
+    v.vt = VT_I2, v.iVal = x;
+    return v;
+}
+inline VARIANT var_i4(LONG x) {
+    VARIANT v = var_empty();
+    v.vt = VT_I4, v.lVal = x;
+    return v;
+}
+inline VARIANT var_r8(double x) {
+    VARIANT v = var_empty();
+    v.vt = VT_R8, v.dblVal = x;
+    return v;
+}
+inline VARIANT var_bool(bool x) {
+    VARIANT v = var_empty();
+    v.vt = VT_BOOL, v.boolVal = x ? VARIANT_TRUE : VARIANT_FALSE;
+    return v;
+}
+inline VARIANT var_date(DATE x) {
+    VARIANT v = var_empty();
+    v.vt = VT_DATE, v.date = x;
+    return v;
+}
+inline VARIANT var_error(SCODE x) {
+    VARIANT v = var_empty();
+    v.vt = VT_ERROR, v.scode = x;
+    return v;
+}
+inline VARIANT var_ref(VARIANT* target) {  // VT_BYREF|VT_VARIANT pointing at `target`
+    VARIANT v = var_empty();
+    v.vt = VT_BYREF | VT_VARIANT, v.pvarVal = target;
+    return v;
+}
 VARIANT var_text(std::string_view utf8);
 VARIANT var_text(std::u16string_view text);
 VARIANT var_dispatch(IDispatch* d);  // takes a new reference
-VARIANT var_ref(VARIANT* target);    // VT_BYREF|VT_VARIANT pointing at `target`
 
 // Owns one VARIANT and clears it when it dies.
 class Variant {

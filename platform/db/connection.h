@@ -40,8 +40,11 @@ class Cursor {
     virtual bool next() = 0;
     virtual std::size_t column_count() const = 0;
     virtual const std::string& column_name(std::size_t col) const = 0;
-    // The value of a column in the current row.
-    virtual Value value(std::size_t col) const = 0;
+    // The value of a column in the current row, as the cursor holds it: text and bytes stay
+    // valid until the next call to next(). Readers that keep values convert from this once.
+    virtual ValueView view(std::size_t col) const = 0;
+    // The value of a column in the current row, copied.
+    Value value(std::size_t col) const { return view(col).to_value(); }
     // Fast path for callers that only need text: the column as text (null -> empty,
     // `null` set). The view stays valid until the next call to next().
     virtual std::string_view text(std::size_t col, bool* null = nullptr) const = 0;

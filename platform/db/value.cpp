@@ -55,6 +55,24 @@ std::optional<DateTime> DateTime::parse(std::string_view s) {
     return dt;
 }
 
+Value ValueView::to_value() const {
+    switch (kind) {
+        case Kind::null:
+            return Value();
+        case Kind::integer:
+            return Value(integer);
+        case Kind::real:
+            return Value(real);
+        case Kind::text:
+            return Value(data);
+        case Kind::bytes:
+            return Value(Bytes(data.begin(), data.end()));
+        case Kind::datetime:
+            return Value(datetime);
+    }
+    return Value();
+}
+
 std::string Value::to_string() const {
     struct Visitor {
         std::string operator()(const Null&) const { return {}; }

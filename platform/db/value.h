@@ -73,4 +73,25 @@ class Value {
 
 using Params = std::vector<Value>;
 
+// A value as a cursor holds it, without a copy: `data` (text in UTF-8, or the bytes) points
+// into the cursor and stays valid until the cursor moves.
+struct ValueView {
+    enum class Kind { null, integer, real, text, bytes, datetime };
+
+    Kind kind = Kind::null;
+    std::int64_t integer = 0;
+    double real = 0;
+    std::string_view data;
+    DateTime datetime;
+
+    static ValueView of_integer(std::int64_t v) { return {Kind::integer, v, 0, {}, {}}; }
+    static ValueView of_real(double v) { return {Kind::real, 0, v, {}, {}}; }
+    static ValueView of_text(std::string_view v) { return {Kind::text, 0, 0, v, {}}; }
+    static ValueView of_bytes(std::string_view v) { return {Kind::bytes, 0, 0, v, {}}; }
+    static ValueView of_datetime(const DateTime& v) { return {Kind::datetime, 0, 0, {}, v}; }
+
+    // The value as an owned Value (text and bytes copied).
+    Value to_value() const;
+};
+
 }  // namespace db

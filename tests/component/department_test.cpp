@@ -217,6 +217,19 @@ TEST_P(DepartmentTest, ADepartmentNumberedZeroOrOutsideSixteenBitsFailsTheTree) 
     EXPECT_EQ(tree(static_cast<short>(-25536)).size(), 0u);  // 40000 as 16 bits: no children
 }
 
+TEST_P(DepartmentTest, IdentifiersAnywhereInSixteenBitsFormTheTree) {
+    // Stored in identifier order, the order both databases then return them in.
+    add(-30000, 0);
+    add(-1, 0);
+    add(5, 32000);
+    add(7, 70000);  // a parent no department can have, not 70000 - 65536 = 4464
+    add(4464, 0);
+    add(32000, -30000);
+    EXPECT_EQ(tree(0), (std::vector<long long>{-30000, 32000, 5, -1, 4464}));
+    EXPECT_EQ(tree(-30000), (std::vector<long long>{32000, 5}));
+    EXPECT_TRUE(tree(4464).empty());
+}
+
 TEST_P(DepartmentTest, PagesAndSingleRecords) {
     db->begin();
     for (int id = 1; id <= 25; ++id) add(id, 0);

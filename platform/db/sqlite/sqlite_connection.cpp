@@ -110,32 +110,35 @@ class SqliteCursor : public Cursor {
 
     bool next() override {
         if (done_) return false;
-        if (stmt_.step()) return true;
+        // Marked done first: stepping a failed statement again would start it over.
         done_ = true;
-        return false;
+        if (!stmt_.step()) return false;
+        done_ = false;
+        return true;
     }
     std::size_t column_count() const override { return names_.size(); }
     const std::string& column_name(std::size_t c) const override { return names_.at(c); }
 
-    Value value(std::size_t col) const override {
+    ValueView view(std::size_t col) const override {
         sqlite3_stmt* s = stmt_.get();
         int c = static_cast<int>(col);
         switch (sqlite3_column_type(s, c)) {
             case SQLITE_NULL:
-                return Value();
+                return {};
             case SQLITE_INTEGER:
-                return Value(static_cast<std::int64_t>(sqlite3_column_int64(s, c)));
+                return ValueView::of_integer(sqlite3_column_int64(s, c));
             case SQLITE_FLOAT:
-                return Value(sqlite3_column_double(s, c));
+                return ValueView::of_real(sqlite3_column_double(s, c));
             case SQLITE_BLOB: {
-                auto p = static_cast<const std::uint8_t*>(sqlite3_column_blob(s, c));
-                return Value(Bytes(p, p + sqlite3_column_bytes(s, c)));
+                auto p = static_cast<const char*>(sqlite3_column_blob(s, c));
+                int n = sqlite3_column_bytes(s, c);
+                return ValueView::of_bytes(p ? std::string_view(p, n) : std::string_view());
             }
             default: {
                 std::string_view t = text(col, nullptr);
                 if (datetime_[col])
-                    if (auto dt = DateTime::parse(t)) return Value(*dt);
-                return Value(t);
+                    if (auto dt = DateTime::parse(t)) return ValueView::of_datetime(*dt);
+                return ValueView::of_text(t);
             }
         }
     }

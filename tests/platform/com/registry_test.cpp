@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
+#include <thread>
+#include <vector>
 
 #include "platform/com/registry.h"
 #include "tests/support/test_db.h"
@@ -61,6 +67,72 @@ TEST(RegistryFile, LivesWhereTarvoRegistryPointsAndIsEditedInPlace) {
     std::string first;
     std::getline(in, first);
     EXPECT_EQ(first.front(), ';');
+    ::unsetenv("TARVO_REGISTRY");
+}
+
+// Another program rewriting the file in place (same inode), with the given modification time.
+void write_in_place(const std::string& path, const std::string& text, timespec mtime) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+    timespec times[2] = {mtime, mtime};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+TEST(RegistrySnapshot, IsReadAgainOnlyWhenSizeOrTimeOfTheFileChanged) {
+    testing_support::TempDir dir;
+    std::string path = (dir / "registry").string();
+    ::setenv("TARVO_REGISTRY", path.c_str(), 1);
+    EXPECT_TRUE(registry_snapshot()->keys().empty());  // no file yet
+    edit_registry([](RegistryData& r) { r.set("A", "", "1"); });
+    auto first = registry_snapshot();
+    EXPECT_EQ(first->get("A"), "1");
+    EXPECT_EQ(registry_snapshot(), first);  // unchanged: the same parse, no new read
+
+    timespec t0{1700000000, 0};
+    write_in_place(path, "[A]\n@=2\n", t0);
+    auto second = registry_snapshot();
+    EXPECT_EQ(second->get("A"), "2");
+    write_in_place(path, "[A]\n@=3\n", {1700000000, 500});  // same size, later time
+    EXPECT_EQ(registry_snapshot()->get("A"), "3");
+    write_in_place(path, "[A]\n@=40\n", {1700000000, 500});  // same time, other size
+    EXPECT_EQ(registry_snapshot()->get("A"), "40");
+
+    // A file that does not parse fails every look-up until it is mended.
+    write_in_place(path, "[A]\nbroken\n", t0);
+    EXPECT_THROW(registry_snapshot(), std::runtime_error);
+    EXPECT_THROW(registry_snapshot(), std::runtime_error);
+    write_in_place(path, "[A]\n@=5\n", {1700000001, 0});
+    EXPECT_EQ(registry_snapshot()->get("A"), "5");
+
+    // Another registry file is another registry.
+    std::string other = (dir / "other").string();
+    ::setenv("TARVO_REGISTRY", other.c_str(), 1);
+    EXPECT_FALSE(registry_snapshot()->get("A"));
+    ::unsetenv("TARVO_REGISTRY");
+}
+
+TEST(RegistrySnapshot, ThreadsReadWhileTheRegistryIsRewritten) {
+    testing_support::TempDir dir;
+    ::setenv("TARVO_REGISTRY", (dir / "registry").c_str(), 1);
+    edit_registry([](RegistryData& r) { r.set("Counter", "", "0"); });
+    std::atomic<bool> done{false};
+    std::atomic<int> bad{0};
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 4; ++t)
+        readers.emplace_back([&] {
+            int last = 0;
+            while (!done) {
+                auto value = registry_snapshot()->get("Counter");
+                int now = value ? std::stoi(*value) : -1;
+                if (now < last) ++bad;  // never missing, never going back
+                last = now;
+            }
+        });
+    for (int i = 1; i <= 100; ++i)
+        edit_registry([i](RegistryData& r) { r.set("Counter", "", std::to_string(i)); });
+    done = true;
+    for (auto& t : readers) t.join();
+    EXPECT_EQ(bad, 0);
+    EXPECT_EQ(registry_snapshot()->get("Counter"), "100");
     ::unsetenv("TARVO_REGISTRY");
 }
 
