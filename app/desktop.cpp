@@ -23,24 +23,7 @@ std::filesystem::path drive_c_of(const Options& o) {
     return o.drive_c.empty() ? runtime::Files::default_drive_c() : std::filesystem::path(o.drive_c);
 }
 
-// A SQLite file the user names must exist: a typing mistake does not create an empty one.
-std::string without_creating(const std::string& url) {
-    if (url.rfind("sqlite:", 0) != 0 || url.find('?') != std::string::npos ||
-        url == "sqlite::memory:")
-        return url;
-    return url + "?mode=rw";
-}
-
 }  // namespace
-
-std::string masked_url(const std::string& url) {
-    const auto scheme = url.find("://");
-    const auto at = url.find('@');
-    if (scheme == std::string::npos || at == std::string::npos || at < scheme) return url;
-    const auto colon = url.find(':', scheme + 3);
-    if (colon == std::string::npos || colon > at) return url;
-    return url.substr(0, colon + 1) + "***" + url.substr(at);
-}
 
 Desktop::Desktop(Options options)
     : options_(std::move(options)),
@@ -73,17 +56,18 @@ bool Desktop::connect_database() {
             defaultdb::open_prepared(url_);
         }
     } catch (const db::Error& e) {
-        fail("无法准备数据库 " + masked_url(url_) + "：" + e.what());
+        fail("无法准备数据库 " + db::masked(url_) + "：" + e.what());
         return false;
     }
-    const std::string url = options_.prepare || options_.db.empty() ? url_ : without_creating(url_);
+    const std::string url =
+        options_.prepare || options_.db.empty() ? url_ : db::existing_only(url_);
     if (host_.sqlca.connect(url) != 0) {
-        fail("无法打开数据库 " + masked_url(url_) + "：" + host_.sqlca.sqlerrtext());
+        fail("无法打开数据库 " + db::masked(url_) + "：" + host_.sqlca.sqlerrtext());
         return false;
     }
     std::int64_t count = 0;
     if (host_.sqlca.select_count("SELECT count(*) FROM Employee", {}, count) != 0) {
-        fail("数据库 " + masked_url(url_) + " 中没有可用的 Employee 表（" +
+        fail("数据库 " + db::masked(url_) + " 中没有可用的 Employee 表（" +
              host_.sqlca.sqlerrtext() + "）；用 --prepare 创建表");
         return false;
     }
@@ -129,15 +113,12 @@ bool Desktop::open_windows() {
 }
 
 int Desktop::run_script() {
-    std::ifstream script(options_.script);
-    std::error_code ec;
-    if (std::filesystem::is_directory(options_.script, ec) || !script)
-        return fail("无法读取脚本 " + options_.script);
+    std::ifstream script(options_.script);  // checked readable with the arguments
     std::unique_ptr<db::Connection> inspection;
     try {
         inspection = db::connect(url_);
     } catch (const db::Error& e) {
-        return fail("无法打开数据库 " + masked_url(url_) + "：" + e.what());
+        return fail("无法打开数据库 " + db::masked(url_) + "：" + e.what());
     }
     runtime::ScriptDriver driver(app_, scripted_, std::cout);
     driver.set_database(inspection.get());
@@ -149,7 +130,12 @@ int Desktop::run_script() {
     if (!options_.screenshot.empty())
         driver.set_screenshooter(
             [this](const std::string& name) { return save_screenshots(name); });
-    return driver.run(script) == 0 ? 0 : 1;
+    const int failed = driver.run(script);
+    const int errors = driver.screen_errors();
+    if (failed || errors)
+        std::fprintf(stderr, "tarvo: %d line(s) failed, the screens reported %d error(s)%s\n",
+                     failed, errors, errors && options_.allow_errors ? " (allowed)" : "");
+    return failed || (errors && !options_.allow_errors) ? 1 : 0;
 }
 
 std::vector<std::string> Desktop::save_screenshots(const std::string& name) {

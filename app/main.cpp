@@ -10,21 +10,9 @@
 #include "platform/ui/qt_setup.h"
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    std::string error;
-    auto options = app::parse_options(args, error);
-    if (!options) {
-        std::fprintf(stderr, "tarvo: %s\n%s", error.c_str(), app::usage_text().c_str());
-        return 2;
-    }
-    if (options->help) {
-        std::fputs(app::usage_text().c_str(), stdout);
-        return 0;
-    }
-    if (options->version) {
-        std::printf("tarvo %s\n", TARVO_VERSION);
-        return 0;
-    }
+    int status = 0;
+    auto options = app::parse_options(argc, argv, status);
+    if (!options) return status;
     const bool has_display =
         std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
     if (options->headless) {

@@ -1,6 +1,6 @@
 #include "app/options.h"
 
-#include <map>
+#include "tools/common/cli.h"
 
 namespace app {
 
@@ -27,12 +27,13 @@ std::string usage_text() {
            "  --script FILE     the script (see docs/scripting.md)\n"
            "  --screenshot DIR  save PNG pictures of the windows where the script says\n"
            "                    `screenshot NAME`\n"
+           "  --allow-errors    with --script: exit 0 although the screens reported errors\n"
            "  --help, --version\n";
 }
 
-std::optional<Options> parse_options(const std::vector<std::string>& args, std::string& error) {
-    Options o;
-    const std::map<std::string, std::string Options::*> values = {
+std::optional<Options> parse_options(int argc, char** argv, int& exit_status) {
+    cli::Parser parser("tarvo", usage_text());
+    const std::pair<const char*, std::string Options::*> values[] = {
         {"--db", &Options::db},
         {"--user", &Options::user},
         {"--library", &Options::library},
@@ -40,56 +41,29 @@ std::optional<Options> parse_options(const std::vector<std::string>& args, std::
         {"--open", &Options::open},
         {"--script", &Options::script},
         {"--screenshot", &Options::screenshot}};
-    const std::map<std::string, bool Options::*> flags = {{"--prepare", &Options::prepare},
-                                                          {"--headless", &Options::headless},
-                                                          {"--help", &Options::help},
-                                                          {"-h", &Options::help},
-                                                          {"--version", &Options::version}};
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i];
-        std::optional<std::string> value;
-        if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-            value = name.substr(eq + 1);
-            name = name.substr(0, eq);
-        }
-        if (auto f = flags.find(name); f != flags.end()) {
-            if (value) {
-                error = name + " takes no value";
-                return std::nullopt;
-            }
-            o.*(f->second) = true;
-            continue;
-        }
-        auto v = values.find(name);
-        if (v == values.end()) {
-            error = "unknown argument " + args[i];
+    const std::pair<const char*, bool Options::*> flags[] = {
+        {"--prepare", &Options::prepare},
+        {"--headless", &Options::headless},
+        {"--allow-errors", &Options::allow_errors}};
+    for (const auto& [name, field] : values) parser.value(name);
+    for (const auto& [name, field] : flags) parser.flag(name);
+    const auto args = parser.parse(argc, argv, exit_status);
+    if (!args) return std::nullopt;
+    Options o;
+    for (const auto& [name, field] : values) o.*field = args->value(name, o.*field);
+    for (const auto& [name, field] : flags) o.*field = args->has(name);
+    auto refuse = [&](const char* reason) {
+        exit_status = parser.refuse(reason);
+        return std::nullopt;
+    };
+    if (!o.script.empty() && !o.headless) return refuse("--script goes with --headless");
+    if (!o.screenshot.empty() && o.script.empty()) return refuse("--screenshot goes with --script");
+    if (o.headless && o.script.empty()) return refuse("--headless needs --script FILE");
+    if (!o.script.empty())
+        if (std::string why = cli::unreadable_reason(o.script); !why.empty()) {
+            exit_status = parser.refuse(why);
             return std::nullopt;
         }
-        if (!value) {
-            if (i + 1 >= args.size()) {
-                error = name + " needs a value";
-                return std::nullopt;
-            }
-            value = args[++i];
-        }
-        if (value->empty()) {
-            error = name + " needs a value";
-            return std::nullopt;
-        }
-        o.*(v->second) = *value;
-    }
-    if (!o.script.empty() && !o.headless) {
-        error = "--script goes with --headless";
-        return std::nullopt;
-    }
-    if (!o.screenshot.empty() && o.script.empty()) {
-        error = "--screenshot goes with --script";
-        return std::nullopt;
-    }
-    if (o.headless && o.script.empty() && !o.help && !o.version) {
-        error = "--headless needs --script FILE";
-        return std::nullopt;
-    }
     return o;
 }
 

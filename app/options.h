@@ -3,7 +3,6 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace app {
 
@@ -15,17 +14,13 @@ struct Options {
     std::string drive_c;   // where c:\ paths go; empty: the default folder
     std::string open = "w_employee";
     bool headless = false;
-    std::string script;      // with --headless
-    std::string screenshot;  // folder for the script's screenshots
-    bool help = false;
-    bool version = false;
+    std::string script;         // with --headless
+    std::string screenshot;     // folder for the script's screenshots
+    bool allow_errors = false;  // a script whose screens reported errors still succeeds
 };
 
-// Parses the arguments (argv[0] excluded). Accepts --opt value and --opt=value. Returns the
-// options, or nullopt with `error` saying what was wrong.
-std::optional<Options> parse_options(const std::vector<std::string>& args, std::string& error);
-
-// The text of --help.
-std::string usage_text();
+// Parses the command line. Nullopt when the program is done: --help or --version printed
+// (`exit_status` 0), or the arguments refused with their reason (`exit_status` 2).
+std::optional<Options> parse_options(int argc, char** argv, int& exit_status);
 
 }  // namespace app

@@ -62,7 +62,7 @@ HRESULT ConnectionObject::Open(BSTR text, BSTR user, BSTR password, LONG) {
         db::Backend backend =
             url.starts_with("sqlite:") ? db::Backend::sqlite : db::Backend::postgresql;
         try {
-            db_ = db::connect(url);
+            db_ = db::connect(db::existing_only(url));  // a mistyped path creates nothing
         } catch (const db::Error& e) {
             return fail(E_ADO_CONNECT, source, describe(e, backend));
         }

@@ -98,7 +98,10 @@ ScriptDriver::ScriptDriver(Application& app, ScriptedInteraction& ui, std::ostre
     opener_ = [this](std::string_view name, std::optional<std::string> parm) {
         return app_.open(name, std::move(parm));
     };
-    connections_ += ui_.prompted.connect([this](const Prompt& p) { write_line(prompt_line(p)); });
+    connections_ += ui_.prompted.connect([this](const Prompt& p) {
+        if (p.kind == "runtime-error" || p.kind == "db-error") ++screen_errors_;
+        write_line(prompt_line(p));
+    });
     connections_ += app_.open_requested.connect([this](const OpenRequest& r) {
         JsonLine line("open");
         line.add("window", r.window).add("parameter", r.parameter);

@@ -46,6 +46,9 @@ class ScriptDriver {
     // Runs every line; returns the number of lines that failed (0: all ran). Answers left
     // in the queue at the end count as one more failure (transcript `unused-answers`).
     int run(std::istream& script);
+    // How many runtime errors and database errors the screens reported so far (each is a
+    // `runtime-error` or `db-error` line of the transcript).
+    int screen_errors() const { return screen_errors_; }
     // Runs one line (numbered for messages); false when it failed.
     bool run_line(std::string_view line, int line_number = 0);
 
@@ -95,6 +98,7 @@ class ScriptDriver {
     std::string current_window_;
     Connections connections_;  // to the interaction's and the application's signals
     int line_number_ = 0;
+    int screen_errors_ = 0;
 };
 
 }  // namespace runtime

@@ -7,6 +7,7 @@
 #include "platform/com/activation.h"
 #include "platform/com/bstr.h"
 #include "platform/com/error_info.h"
+#include "tools/common/cli.h"
 #include "tools/tarvo-com/output.h"
 
 using namespace tarvo_com;
@@ -30,6 +31,7 @@ Options:
                       "Provider=PostgreSQL;Host=127.0.0.1;Port=5432;Database=hr;User ID=me"
   --format FORMAT     table (default), json (one object per call and line) or tsv
   --help              show this text
+  --version           show the version
 
 Arguments: a decimal integer is a 4-byte integer; null is Null; empty is Empty; anything else,
 or anything in double quotes ("5", "null"), is text. Name:=value passes a value by name.
@@ -127,7 +129,8 @@ bool run_call(Session& session, const std::vector<std::string>& words, Format fo
 int run_batch(Session& session, Format format) {
     bool all_ok = true;
     std::string line;
-    while (std::getline(std::cin, line)) {
+    for (bool first = true; std::getline(std::cin, line); first = false) {
+        if (first && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);  // a UTF-8 byte-order mark
         std::vector<std::string> words;
         try {
             words = split_line(line);
@@ -151,6 +154,9 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
             std::cout << help_text;
+            return exit_ok;
+        } else if (std::string(argv[i]) == "--version") {
+            std::cout << "tarvo-com " << cli::version() << '\n';
             return exit_ok;
         }
     Options options;

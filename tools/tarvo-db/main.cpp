@@ -4,27 +4,29 @@
 //                              add demo rows of the given amounts (for trying larger data)
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <iterator>
 #include <string>
 
 #include "schema/demo_data.h"
 #include "schema/schema.h"
+#include "tools/common/cli.h"
 #include "tools/tarvo-db/default_db.h"
 
 namespace {
 
-int usage() {
-    std::fprintf(stderr,
-                 "usage: tarvo-db init [--db URL]\n"
-                 "       tarvo-db demo [--db URL] [--employees N] [--departments N]"
-                 " [--persons N] [--messages N]\n"
-                 "URL: sqlite:PATH or postgresql://USER@HOST:PORT/DB (default: %s)\n",
-                 defaultdb::default_url().c_str());
-    return 2;
+std::string usage_text() {
+    return "usage: tarvo-db init [--db URL]\n"
+           "       tarvo-db demo [--db URL] [--employees N] [--departments N] [--persons N]"
+           " [--messages N]\n"
+           "\n"
+           "init   creates the tables the database lacks and fills demo data into an empty one\n"
+           "demo   adds demo rows of the given amounts (for trying larger data)\n"
+           "URL    sqlite:PATH or postgresql://USER@HOST:PORT/DB (default: " +
+           defaultdb::default_url() + ")\n";
 }
 
 void summary(db::Connection& conn, const std::string& url) {
-    std::printf("Database: %s\n", url.c_str());
+    std::printf("Database: %s\n", db::masked(url).c_str());
     for (const char* t : {"Employee", "Syslog", "HR_Dept", "HR_Person", "DATA_Msg"}) {
         auto n = conn.query_all(std::string("SELECT count(*) FROM ") + t).rows[0][0].as_integer();
         std::printf("  %-10s %lld rows\n", t, static_cast<long long>(n));
@@ -34,32 +36,26 @@ void summary(db::Connection& conn, const std::string& url) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return usage();
-    std::string cmd = argv[1];
-    std::string url = defaultdb::default_url();
+    cli::Parser parser("tarvo-db", usage_text());
+    parser.value("--db").positional(1, 1);
+    const char* amounts[] = {"--employees", "--departments", "--persons", "--messages"};
+    for (const char* a : amounts) parser.value(a);
+    int status = 0;
+    const auto args = parser.parse(argc, argv, status);
+    if (!args) return status;
+    const std::string cmd = args->positional[0];
+    if (cmd != "init" && cmd != "demo") return parser.refuse("unknown command " + cmd);
+    const std::string url = args->value("--db", defaultdb::default_url());
+
     schema::DemoSize size{0, 0, 0, 0, 0};
-    for (int i = 2; i < argc; ++i) {
-        auto number = [&](int& out) {
-            if (i + 1 >= argc) return false;
-            char* end = nullptr;
-            long v = std::strtol(argv[++i], &end, 10);
-            if (*end || v < 0 || v > 10000000) return false;
-            out = static_cast<int>(v);
-            return true;
-        };
-        if (!std::strcmp(argv[i], "--db") && i + 1 < argc) {
-            url = argv[++i];
-        } else if (!std::strcmp(argv[i], "--employees")) {
-            if (!number(size.employees)) return usage();
-        } else if (!std::strcmp(argv[i], "--departments")) {
-            if (!number(size.departments)) return usage();
-        } else if (!std::strcmp(argv[i], "--persons")) {
-            if (!number(size.persons)) return usage();
-        } else if (!std::strcmp(argv[i], "--messages")) {
-            if (!number(size.messages)) return usage();
-        } else {
-            return usage();
-        }
+    int* fields[] = {&size.employees, &size.departments, &size.persons, &size.messages};
+    for (std::size_t i = 0; i < std::size(amounts); ++i) {
+        if (!args->values.count(amounts[i])) continue;
+        if (cmd != "demo") return parser.refuse(std::string(amounts[i]) + " goes with demo");
+        std::string reason;
+        auto n = cli::whole_number(amounts[i], args->value(amounts[i]), 0, 10000000, reason);
+        if (!n) return parser.refuse(reason);
+        *fields[i] = static_cast<int>(*n);
     }
     try {
         if (cmd == "init") {
@@ -68,13 +64,11 @@ int main(int argc, char** argv) {
             std::printf(filled ? "Created the tables and filled demo data.\n"
                                : "The database already holds data; nothing changed.\n");
             summary(*conn, url);
-        } else if (cmd == "demo") {
+        } else {
             auto conn = db::connect(url);
             schema::create(*conn);
             schema::fill_demo(*conn, size, static_cast<std::uint32_t>(std::rand()));
             summary(*conn, url);
-        } else {
-            return usage();
         }
     } catch (const db::Error& e) {
         std::fprintf(stderr, "tarvo-db: %s\n", e.what());

@@ -1,17 +1,11 @@
 // tarvo-script: runs a script of user actions against the screens, headless, with scripted
-// dialogs, and prints the transcript as JSON lines (see docs/scripting.md).
-//   tarvo-script [--db URL] [--prepare] [--user NAME] [--drive-c DIR] [--library LIST]
-//                [SCRIPT|-]
-// Without --db the embedded default database is used, prepared on first use; --prepare
-// prepares the named one the same way (missing tables; demo data when Employee is empty).
+// dialogs, and prints the transcript as JSON lines (see docs/scripting.md and --help).
+//
 // The screens come from the screen library module, found on the library list (--library,
 // then $TARVO_LIBRARY_PATH, then the installed and the build's own folder), as the desktop
 // program loads them.
-// Exit status: 0 when every line ran, 1 when some failed, 2 for a bad call or a screen
-// library that cannot be loaded.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -19,17 +13,34 @@
 #include "platform/runtime/script_driver.h"
 #include "screens/host/host.h"
 #include "screens/host/screen_library.h"
+#include "tools/common/cli.h"
 #include "tools/tarvo-db/default_db.h"
 
 namespace {
 
-int usage() {
-    std::fprintf(stderr,
-                 "usage: tarvo-script [--db URL] [--prepare] [--user NAME] [--drive-c DIR]\n"
-                 "                    [--library LIST] [SCRIPT|-]\n"
-                 "URL: sqlite:PATH or postgresql://USER@HOST:PORT/DB (default: %s)\n",
-                 defaultdb::default_url().c_str());
-    return 2;
+std::string usage_text() {
+    return "usage: tarvo-script [--db URL] [--prepare] [--user NAME] [--drive-c DIR]\n"
+           "                    [--library LIST] [--allow-errors] [SCRIPT|-]\n"
+           "\n"
+           "Runs a script of user actions (docs/scripting.md) on the screens and prints the\n"
+           "transcript, one JSON line per event.\n"
+           "\n"
+           "  --db URL          sqlite:PATH or postgresql://USER@HOST:PORT/DB (default: the\n"
+           "                    embedded database " +
+           defaultdb::default_url() +
+           ", prepared on first use);\n"
+           "                    a SQLite file named here must exist\n"
+           "  --prepare         create the tables the database lacks (the file too), and demo\n"
+           "                    data when it has no employees\n"
+           "  --user NAME       the user name the screens see (default: $USER)\n"
+           "  --drive-c DIR     the folder c:\\ paths stand for\n"
+           "  --library LIST    where the screen library is looked for (folders or files, ':')\n"
+           "  --allow-errors    exit 0 although the screens reported runtime or database errors\n"
+           "  SCRIPT            the script file; - or nothing reads standard input\n"
+           "\n"
+           "Exit status: 0 when every line ran (and, without --allow-errors, the screens\n"
+           "reported no runtime or database error), 1 otherwise, 2 for a bad call or a screen\n"
+           "library that cannot be loaded.\n";
 }
 
 std::string login_name() {
@@ -40,30 +51,18 @@ std::string login_name() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string url, user = login_name(), drive_c, library, script = "-";
-    bool prepare = false;
-    for (int i = 1; i < argc; ++i) {
-        auto value = [&](std::string& out) {
-            if (i + 1 >= argc) return false;
-            out = argv[++i];
-            return true;
-        };
-        if (!std::strcmp(argv[i], "--db")) {
-            if (!value(url)) return usage();
-        } else if (!std::strcmp(argv[i], "--prepare")) {
-            prepare = true;
-        } else if (!std::strcmp(argv[i], "--user")) {
-            if (!value(user)) return usage();
-        } else if (!std::strcmp(argv[i], "--drive-c")) {
-            if (!value(drive_c)) return usage();
-        } else if (!std::strcmp(argv[i], "--library")) {
-            if (!value(library)) return usage();
-        } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
-            return usage();
-        } else {
-            script = argv[i];
-        }
-    }
+    cli::Parser parser("tarvo-script", usage_text());
+    parser.value("--db").value("--user").value("--drive-c").value("--library");
+    parser.flag("--prepare").flag("--allow-errors").positional(0, 1);
+    int status = 0;
+    const auto args = parser.parse(argc, argv, status);
+    if (!args) return status;
+    std::string url = args->value("--db");
+    bool prepare = args->has("--prepare");
+    const std::string script = args->positional.empty() ? "-" : args->positional[0];
+    if (script != "-")
+        if (std::string why = cli::unreadable_reason(script); !why.empty())
+            return parser.refuse(why);
 
     std::unique_ptr<db::Connection> inspection;
     try {
@@ -72,30 +71,35 @@ int main(int argc, char** argv) {
             url = defaultdb::default_url();
             prepare = true;
         }
-        if (prepare) defaultdb::open_prepared(url);
+        if (prepare)
+            defaultdb::open_prepared(url);
+        else
+            url = db::existing_only(url);  // a mistyped file name creates nothing
         inspection = db::connect(url);
     } catch (const db::Error& e) {
-        std::fprintf(stderr, "tarvo-script: cannot open %s: %s\n", url.c_str(), e.what());
-        return 2;
+        std::fprintf(stderr, "tarvo-script: cannot open %s: %s\n", db::masked(url).c_str(),
+                     e.what());
+        return cli::kUsageError;
     }
 
     runtime::ScriptedInteraction ui;
+    const std::string drive_c = args->value("--drive-c");
     runtime::Files files(drive_c.empty() ? runtime::Files::default_drive_c()
                                          : std::filesystem::path(drive_c));
     runtime::Application app(ui, files);
     host::Host host(app);
-    host.gs_username = user;
+    host.gs_username = args->value("--user", login_name());
     if (host.sqlca.connect(url) != 0) {
         std::fprintf(stderr, "tarvo-script: %s\n", host.sqlca.sqlerrtext().c_str());
-        return 2;
+        return cli::kUsageError;
     }
     host.register_classes();
     std::string error;
-    auto screens =
-        host::ScreenLibrary::load(host, host::ScreenLibrary::library_list(library), error);
+    auto screens = host::ScreenLibrary::load(
+        host, host::ScreenLibrary::library_list(args->value("--library")), error);
     if (!screens) {
         std::fprintf(stderr, "tarvo-script: %s\n", error.c_str());
-        return 2;
+        return cli::kUsageError;
     }
 
     runtime::ScriptDriver driver(app, ui, std::cout);
@@ -110,11 +114,12 @@ int main(int argc, char** argv) {
         failed = driver.run(std::cin);
     } else {
         std::ifstream in(script);
-        if (!in) {
-            std::fprintf(stderr, "tarvo-script: cannot read %s\n", script.c_str());
-            return 2;
-        }
         failed = driver.run(in);
     }
-    return failed ? 1 : 0;
+    const int errors = driver.screen_errors();
+    if (failed || errors)
+        std::fprintf(stderr,
+                     "tarvo-script: %d line(s) failed, the screens reported %d error(s)%s\n",
+                     failed, errors, errors && args->has("--allow-errors") ? " (allowed)" : "");
+    return failed || (errors && !args->has("--allow-errors")) ? 1 : 0;
 }

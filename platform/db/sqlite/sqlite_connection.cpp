@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <charconv>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -246,6 +247,9 @@ std::unique_ptr<Connection> open_sqlite(std::string_view location) {
         std::string msg = h ? sqlite3_errmsg(h) : sqlite3_errstr(rc);
         int code = h ? sqlite3_extended_errcode(h) : rc;
         sqlite3_close_v2(h);
+        std::error_code ec;
+        if (!(o.flags & SQLITE_OPEN_CREATE) && !std::filesystem::exists(o.path, ec))
+            msg = "the database file does not exist";
         throw Error(code, "", "cannot open " + o.path + ": " + msg);
     }
     auto conn = std::make_unique<SqliteConnection>(h);

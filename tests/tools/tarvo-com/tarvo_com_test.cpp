@@ -185,3 +185,21 @@ TEST_F(TarvoComTest, UsageErrorsAndRegistration) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TarvoComTest, BatchMayStartWithAByteOrderMarkAndAMistypedFileIsNotCreated) {
+    ToolRun r = run({"--connect", connect, "--format", "tsv", "--batch"},
+                    "\xEF\xBB\xBFTarvo.Department AddData 财务部 1 null memo\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "True\n");
+
+    const auto missing = dir / "hr-mistyped.db";
+    ToolRun m = run({"--connect", "Provider=SQLite;Data Source=" + missing.string(),
+                     "Tarvo.Department", "GetAllData", "0"});
+    EXPECT_EQ(m.status, 1);
+    EXPECT_NE(m.err.find("does not exist"), std::string::npos) << m.err;
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+}  // namespace
