@@ -36,7 +36,8 @@ class Department final : public ClassObject<_Department> {
 
     HRESULT GetPageData(VARIANT nPageSize, VARIANT nPage, SAFEARRAY** result) override {
         return read(result, [&] {
-            return page(gateway_, department_page(), page_request(nPageSize, nPage));
+            return page(gateway_, in_key_order(department_page(), u"DeptID"),
+                        page_request(nPageSize, nPage));
         });
     }
 

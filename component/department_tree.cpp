@@ -197,11 +197,11 @@ class TreeWalk {
 }  // namespace
 
 ResultArray department_tree(Gateway& gateway, short parent) {
-    RowBlock level = read_level(gateway, department_level(parent));
+    RowBlock level = read_level(gateway, in_key_order(department_level(parent), u"DeptID"));
     Table table;
     std::vector<std::int32_t> order;  // the result's rows: -1 - level row, or table row
     if (level.rows() > 0) {
-        table = read_table(gateway, department_page());
+        table = read_table(gateway, in_key_order(department_page(), u"DeptID"));
         TreeWalk walk(table, parent);
         for (std::size_t r = 0; r < level.rows(); ++r) walk.add_subtree(level, r, order);
     }

@@ -32,12 +32,16 @@ class Message final : public ClassObject<_Message> {
     }
 
     HRESULT GetAllData(SAFEARRAY** result) override {
-        return read(result, [&] { return full_listing(gateway_, message_listing()); });
+        return read(result, [&] {
+            return full_listing(gateway_, in_key_order(message_listing(), u"MsgID"));
+        });
     }
 
     HRESULT GetPageData(VARIANT nPageSize, VARIANT nPage, SAFEARRAY** result) override {
-        return read(result,
-                    [&] { return page(gateway_, message_page(), page_request(nPageSize, nPage)); });
+        return read(result, [&] {
+            return page(gateway_, in_key_order(message_page(), u"MsgID"),
+                        page_request(nPageSize, nPage));
+        });
     }
 
     HRESULT GetData(SHORT ID, SAFEARRAY** result) override {

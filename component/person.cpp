@@ -40,12 +40,16 @@ class Person final : public ClassObject<_Person> {
     }
 
     HRESULT GetAllData(SAFEARRAY** result) override {
-        return read(result, [&] { return full_listing(gateway_, person_listing()); });
+        return read(result, [&] {
+            return full_listing(gateway_, in_key_order(person_listing(), u"PersonID"));
+        });
     }
 
     HRESULT GetPageData(VARIANT nPageSize, VARIANT nPage, SAFEARRAY** result) override {
-        return read(result,
-                    [&] { return page(gateway_, person_page(), page_request(nPageSize, nPage)); });
+        return read(result, [&] {
+            return page(gateway_, in_key_order(person_page(), u"PersonID"),
+                        page_request(nPageSize, nPage));
+        });
     }
 
     HRESULT GetData(SHORT ID, SAFEARRAY** result) override {
@@ -54,7 +58,9 @@ class Person final : public ClassObject<_Person> {
 
     HRESULT GetDeptData(VARIANT* DeptID, SAFEARRAY** result) override {
         return read(result, [&] {
-            return full_listing(gateway_, person_of_department(required(DeptID, u"DeptID")));
+            return full_listing(
+                gateway_,
+                in_key_order(person_of_department(required(DeptID, u"DeptID")), u"PersonID"));
         });
     }
 

@@ -79,6 +79,12 @@ PageRequest page_request(const VARIANT& size, const VARIANT& number) {
     return r;
 }
 
+std::u16string in_key_order(const std::u16string& statement, std::u16string_view key) {
+    std::u16string out = statement;
+    if (!out.ends_with(u' ')) out += u' ';
+    return out + u"ORDER BY " + std::u16string(key);
+}
+
 ResultArray page(Gateway& gateway, const std::u16string& statement, PageRequest request) {
     long long offset = static_cast<long long>(request.number - 1) * request.size;
     std::u16string limited = statement;

@@ -10,6 +10,11 @@
 
 namespace tarvo {
 
+// The statement as the database receives it: followed by the ordering by the table's key,
+// so both databases give the rows in one order and consecutive pages neither skip nor repeat
+// a row while other users update rows.
+std::u16string in_key_order(const std::u16string& statement, std::u16string_view key);
+
 ResultArray full_listing(Gateway& gateway, const std::u16string& statement);
 ResultArray single_record(Gateway& gateway, const std::u16string& statement);
 
@@ -21,7 +26,7 @@ struct PageRequest {
 };
 PageRequest page_request(const com::VARIANT& size, const com::VARIANT& number);
 
-// Page `request.number` of the statement's rows in the order the database returns them.
+// Page `request.number` of the statement's rows in the order the statement gives them.
 // Only that page is asked for: the statement is sent with LIMIT and OFFSET.
 ResultArray page(Gateway& gateway, const std::u16string& statement, PageRequest request);
 

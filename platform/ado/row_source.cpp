@@ -1,5 +1,7 @@
 #include "platform/ado/row_source.h"
 
+#include "platform/ado/spelling.h"
+
 #include <algorithm>
 #include <atomic>
 
@@ -18,7 +20,7 @@ class SqliteRows final : public RowSource {
     SqliteRows(db::Connection& conn, std::string sql) : conn_(conn), sql_(std::move(sql)) {
         reopen();
         for (std::size_t i = 0; i < cursor_->column_count(); ++i)
-            columns_.push_back(cursor_->column_name(i));
+            columns_.push_back(declared_spelling(cursor_->column_name(i)));
     }
 
     std::int64_t count() override {
@@ -67,7 +69,7 @@ class PostgresRows final : public RowSource {
         try {
             auto header = conn_.query("FETCH RELATIVE 0 FROM " + name_);
             for (std::size_t i = 0; i < header->column_count(); ++i)
-                columns_.push_back(header->column_name(i));
+                columns_.push_back(declared_spelling(header->column_name(i)));
         } catch (const db::Error&) {
             close_cursor();
             throw;
