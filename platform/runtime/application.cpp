@@ -159,7 +159,11 @@ int Application::show_message(const Window* asking, std::string_view origin, std
 
 FileChoice Application::show_file_dialog(const Window* asking, FileDialogRequest request) {
     request.window = asking ? asking : active_window();
-    return interaction_.file_dialog(request);
+    FileChoice choice = interaction_.file_dialog(request);
+    // A path typed the Windows way ("c:\list.xls") is handed on as the file it stands for on
+    // this machine, so what the screens show the user is a path the user can open.
+    if (choice.result == 1) choice.path = files_.local(choice.path);
+    return choice;
 }
 
 void Application::report_runtime_error(std::string_view object, std::string_view event,

@@ -92,7 +92,8 @@ class Application {
     int show_message(const Window* asking, std::string_view origin, std::string_view title,
                      std::string_view text, Icon icon, Buttons buttons = Buttons::ok,
                      int default_button = 1);
-    // Shows a file dialog for `asking` (null: the active window).
+    // Shows a file dialog for `asking` (null: the active window). A chosen "c:\..." path
+    // comes back as the local path it stands for.
     FileChoice show_file_dialog(const Window* asking, FileDialogRequest request);
     // Reports a runtime error that ended an event handler through the error message box.
     void report_runtime_error(std::string_view object, std::string_view event,

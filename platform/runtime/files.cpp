@@ -48,6 +48,11 @@ fs::path Files::map(std::string_view path) const {
     return rest.empty() ? root : root / rest;
 }
 
+std::string Files::local(std::string_view path) const {
+    const std::string p(path);
+    return is_drive_path(p) ? map(p).string() : p;
+}
+
 std::int64_t Files::length(std::string_view path) const {
     std::error_code ec;
     const fs::path p = map(path);

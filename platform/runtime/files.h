@@ -33,6 +33,8 @@ class Files {
     const std::filesystem::path& drive_c() const { return drive_c_; }
     // The local path a script's path names.
     std::filesystem::path map(std::string_view path) const;
+    // A drive path ("c:\...") as the local path it stands for; any other path as it is.
+    std::string local(std::string_view path) const;
 
     // Size in bytes; negative when the file cannot be measured.
     std::int64_t length(std::string_view path) const;
