@@ -1,9 +1,11 @@
 #include "platform/ui/grid_view.h"
 
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStaticText>
 #include <QStyledItemDelegate>
 
 #include "platform/runtime/user_input.h"
@@ -16,8 +18,9 @@ namespace {
 // Draws a cell as the grid shows it: the runtime's highlight as the background, the text on
 // one line, cut at the column's edge when the column is too narrow. Much less work a cell
 // than the general item delegate (no decoration, check box, word wrap or ellipsis, each of
-// which lays the text out again), which matters when screenfuls of 25 columns are repainted
-// while scrolling.
+// which lays the text out again), and a text laid out once is drawn again from its layout:
+// columns such as sex, school or province repeat a few texts over thousands of rows, and
+// scrolling repaints screenfuls of them.
 class CellDelegate : public QStyledItemDelegate {
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -28,10 +31,38 @@ class CellDelegate : public QStyledItemDelegate {
         if (selected) p->fillRect(option.rect, pal.brush(QPalette::Highlight));
         const QString text = index.data(Qt::DisplayRole).toString();
         if (text.isEmpty()) return;
+        const QRect area = option.rect.adjusted(3, 0, -3, 0);
+        const QStaticText& laid_out = layout_of(text, option.font);
         p->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        p->drawText(option.rect.adjusted(3, 0, -3, 0),
-                    Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        const int top =
+            area.top() + (area.height() - static_cast<int>(laid_out.size().height())) / 2;
+        if (laid_out.size().width() <= area.width()) {
+            p->drawStaticText(area.left(), top, laid_out);
+        } else {
+            p->save();
+            p->setClipRect(area, Qt::IntersectClip);
+            p->drawStaticText(area.left(), top, laid_out);
+            p->restore();
+        }
     }
+
+  private:
+    const QStaticText& layout_of(const QString& text, const QFont& font) const {
+        if (font != font_) {
+            cache_.clear();
+            font_ = font;
+        }
+        auto it = cache_.find(text);
+        if (it != cache_.end()) return it.value();
+        if (cache_.size() >= 4096) cache_.clear();  // bounded: unique texts do not pile up
+        QStaticText laid_out(text);
+        laid_out.setTextFormat(Qt::PlainText);
+        laid_out.setPerformanceHint(QStaticText::AggressiveCaching);
+        laid_out.prepare(QTransform(), font);
+        return cache_.insert(text, laid_out).value();
+    }
+    mutable QHash<QString, QStaticText> cache_;
+    mutable QFont font_;
 };
 
 }  // namespace

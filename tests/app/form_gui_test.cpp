@@ -187,5 +187,35 @@ TEST_F(FormGui, YesInTheCloseGuardSavesAndCloses) {
     EXPECT_EQ(form_window(), nullptr);
 }
 
+TEST_F(FormGui, TabFollowsTheColumnOrderOneFieldAPress) {
+    open_employee("E3");
+    click(button("cb_modi"));
+    QTest::mouseClick(field("idcard"), Qt::LeftButton);
+    runtime::Window* w = form_window();
+    auto& dw = w->control_as<runtime::DataWindowControl>("dw_1");
+    EXPECT_EQ(dw.getcolumnname(), "idcard");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(dw.getcolumnname(), "urgent");  // not department, which stands below idcard
+    EXPECT_TRUE(field("urgent")->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(dw.getcolumnname(), "urgentphone");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(dw.getcolumnname(), "urgent");
+}
+
+TEST_F(FormGui, AFileThatIsNoPictureShowsAnEmptyPicture) {
+    const std::string path = (dir / "broken.jpg").string();
+    { std::ofstream(path) << "this is not a JPEG"; }
+    open_employee("E3");
+    answer_file(QString::fromStdString(path));
+    QTest::mouseDClick(form()->object_widget("p_1"), Qt::LeftButton);
+    QApplication::processEvents();
+    auto* label = qobject_cast<QLabel*>(form()->object_widget("p_1"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(label->pixmap().isNull());
+    EXPECT_EQ(stored("length(photo)", "E3"), "18");  // stored as chosen, all the same
+    EXPECT_NE(form_window(), nullptr);
+}
+
 }  // namespace
 }  // namespace gui_test
