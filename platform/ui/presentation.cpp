@@ -1,12 +1,12 @@
 #include "platform/ui/presentation.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <algorithm>
 #include <cctype>
 
 #include "platform/runtime/user_input.h"
@@ -55,20 +55,19 @@ Presentation::~Presentation() {
 
 void Presentation::opened(runtime::Window& w) {
     Shown s;
-    s.view = new WindowView(w);
     const QString title = QString::fromStdString(w.title());
     if (w.is_frame()) {
+        // A frame shows its sheets, not controls of its own.
         auto* frame = new FrameWindow;
         frame->window = &w;
         frame->setWindowTitle(title);
         s.mdi = new QMdiArea(frame);
         frame->setCentralWidget(s.mdi);
-        frame->resize(s.view->layout_size().expandedTo(QSize(800, 600)));
-        delete s.view;  // a frame shows its sheets, not controls of its own
-        s.view = nullptr;
+        frame->resize(QSize(px_x(w.width()), px_y(w.height())).expandedTo(QSize(800, 600)));
         s.top = frame;
         frame->show();
     } else if (auto it = shown_.find(w.frame()); it != shown_.end() && it->second.mdi) {
+        s.view = new WindowView(w);
         auto* sheet = new SheetWindow;
         sheet->window = &w;
         sheet->setWidget(s.view);
@@ -93,6 +92,7 @@ void Presentation::opened(runtime::Window& w) {
         sheet->show();
         mdi->setActiveSubWindow(sheet);
     } else {
+        s.view = new WindowView(w);
         s.view->setWindowTitle(title);
         s.top = s.view;
         if (!w.resizable()) s.view->setFixedSize(s.view->layout_size());
@@ -113,6 +113,9 @@ void Presentation::closed(runtime::Window& w) {
         top->hide();
         top->deleteLater();
     }
+    // The close box asked the runtime instead of closing, so Qt does not see the last window
+    // go: the program ends when the runtime has closed its last window.
+    if (shown_.empty()) QCoreApplication::quit();
 }
 
 QWidget* Presentation::widget_for(const runtime::Window* w) const {

@@ -109,5 +109,23 @@ TEST_F(ListGui, EscClosesTheListAndItsSubWindow) {
     EXPECT_EQ(view("w_employee"), nullptr);
 }
 
+TEST_F(ListGui, ClosingTheMainWindowClosesItsSheetsAndEndsTheProgram) {
+    QWidget* frame =
+        desktop->presentation()->widget_for(desktop->application().find_open("w_main"));
+    ASSERT_NE(frame, nullptr);
+    QTimer give_up;  // ends the loop if the program would not end by itself
+    give_up.setSingleShot(true);
+    bool gave_up = false;
+    QObject::connect(&give_up, &QTimer::timeout, [&] {
+        gave_up = true;
+        QApplication::quit();
+    });
+    give_up.start(5000);
+    QTimer::singleShot(0, frame, [frame] { frame->close(); });  // its own close box
+    QApplication::exec();
+    EXPECT_FALSE(gave_up);
+    EXPECT_TRUE(desktop->application().windows().empty());
+}
+
 }  // namespace
 }  // namespace gui_test
