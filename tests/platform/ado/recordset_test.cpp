@@ -94,6 +94,21 @@ TEST_P(Recordsets, EveryRowComesInOrderAndPagesJumpBothWays) {
     }
 }
 
+TEST_P(Recordsets, CountsOfOrderedStatementsKeepWhatTheOrderChooses) {
+    const std::pair<const char*, LONG> cases[] = {
+        {"SELECT id, label FROM big ORDER BY id DESC", kRows},
+        {"SELECT id, label FROM big ORDER BY id LIMIT 7", 7},  // the order picks the rows
+        {"SELECT id, label FROM big WHERE label <> 'ORDER BY' ORDER BY label", kRows},
+        {"SELECT id, label FROM (SELECT * FROM big ORDER BY id LIMIT 3) AS t ORDER BY id", 3},
+    };
+    for (const auto& [sql, expected] : cases) {
+        auto rs = open(sql);
+        LONG count = 0;
+        ASSERT_EQ(rs->get_RecordCount(&count), S_OK) << sql;
+        EXPECT_EQ(count, expected) << sql;
+    }
+}
+
 TEST_P(Recordsets, TwoRecordsetsOnOneConnectionReadInTurns) {
     auto up = open("SELECT id, label FROM big ORDER BY id");
     auto down = open("SELECT id, label FROM big ORDER BY id DESC");
