@@ -34,13 +34,39 @@ RowBlock read_level(Gateway& gateway, const std::u16string& statement) {
     return out;
 }
 
+// Cells column after column on the heap. The table lives only while the tree is built, so
+// it is no SAFEARRAY: a large one is mapped afresh from the system, page by page, every call.
+class Cells {
+  public:
+    Cells() = default;
+    Cells(std::size_t rows, std::size_t columns)
+        : rows_(rows), columns_(columns), cells_(rows * columns, var_empty()) {}
+    Cells(Cells&&) noexcept = default;
+    Cells& operator=(Cells&&) noexcept = default;
+    ~Cells() {
+        for (VARIANT& v : cells_) VariantClear(&v);
+    }
+    std::size_t columns() const { return columns_; }
+    const VARIANT& at(std::size_t row, std::size_t column) const {
+        return cells_[row + column * rows_];
+    }
+    VARIANT* slot(std::size_t row, std::size_t column) { return &cells_[row + column * rows_]; }
+    VARIANT take(std::size_t row, std::size_t column) {
+        return std::exchange(cells_[row + column * rows_], var_empty());
+    }
+
+  private:
+    std::size_t rows_ = 0, columns_ = 0;
+    std::vector<VARIANT> cells_;
+};
+
 // The whole table in one array in the cursor's order, sized by the cursor's row count, each
 // value converted once from the cursor straight into its cell. The array lies column after
 // column, as the result does: taking one column over in tree order stays within the small
 // span of that column.
 struct Table {
     std::vector<std::u16string> names;
-    ResultArray cells;
+    Cells cells;
     std::size_t rows = 0;  // rows read (rows added since the count are left out)
 };
 
@@ -48,7 +74,7 @@ Table read_table(Gateway& gateway, const std::u16string& statement) {
     StaticCursor cursor = gateway.open(statement);
     Table out;
     const long count = cursor.record_count(), columns = cursor.field_count();
-    out.cells = ResultArray(static_cast<std::size_t>(count), columns);
+    out.cells = Cells(static_cast<std::size_t>(count), static_cast<std::size_t>(columns));
     for (long c = 0; c < columns; ++c) out.names.push_back(cursor.field_name(c));
     for (; out.rows < static_cast<std::size_t>(count) && !cursor.eof(); ++out.rows) {
         for (long c = 0; c < columns; ++c) cursor.read_value(c, out.cells.slot(out.rows, c));
