@@ -1,7 +1,11 @@
 #include "platform/runtime/files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <system_error>
 
@@ -27,7 +31,44 @@ bool is_drive_path(std::string_view p) {
     return p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':';
 }
 
+// Writes all of `bytes` to `fd` and forces them to disk; false on the first failure.
+bool write_all(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return ::fsync(fd) == 0;
+}
+
+// The file a write to `target` lands in: the end of a symbolic link, else `target`.
+fs::path write_target(const fs::path& target) {
+    std::error_code ec;
+    if (!fs::is_symlink(target, ec)) return target;
+    fs::path real = fs::canonical(target, ec);
+    return ec ? target : real;
+}
+
 }  // namespace
+
+bool replace_file(const fs::path& target, std::string_view bytes) {
+    const fs::path real = write_target(target);
+    // A file the user may not write stays as it is, as it did when written in place.
+    if (::access(real.c_str(), F_OK) == 0 && ::access(real.c_str(), W_OK) != 0) return false;
+    fs::path tmp = real;
+    tmp += ".tarvo-" + std::to_string(::getpid()) + ".tmp";
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    struct stat old {};
+    if (::stat(real.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+        ::fchmod(fd, old.st_mode & 07777);  // best effort: the new file looks like the old
+    bool ok = write_all(fd, bytes);
+    ok = ::close(fd) == 0 && ok;
+    if (ok) ok = ::rename(tmp.c_str(), real.c_str()) == 0;
+    if (!ok) ::unlink(tmp.c_str());
+    return ok;
+}
 
 fs::path Files::map(std::string_view path) const {
     std::string p(path);
@@ -112,26 +153,8 @@ int Files::write_bytes(std::string_view path, const db::Bytes& bytes) {
     const fs::path p = map(path);
     std::error_code ec;
     if (is_drive_path(path)) fs::create_directories(p.parent_path(), ec);
-    fs::path tmp = p;
-    tmp += ".tarvo-" + std::to_string(::getpid()) + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return -1;
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            fs::remove(tmp, ec);
-            return -1;
-        }
-    }
-    fs::rename(tmp, p, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        return -1;
-    }
-    return 1;
+    const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return replace_file(p, view) ? 1 : -1;
 }
 
 }  // namespace runtime

@@ -18,6 +18,13 @@
 
 namespace runtime {
 
+// Replaces the file at `target` with exactly `bytes`: they are written to a temporary file
+// beside it, flushed to disk and renamed over it, so a failed write (a full disk, a size
+// limit) leaves the old file whole and no temporary file behind. A symbolic link is
+// followed; an existing file keeps its permissions, and one that may not be written is
+// left alone. False when the file was not replaced.
+bool replace_file(const std::filesystem::path& target, std::string_view bytes);
+
 class Files {
   public:
     // The most bytes one read returns.

@@ -1,8 +1,6 @@
 // saveasascii: the rows as tab-separated text in code page 936.
-#include <cstdio>
-#include <filesystem>
-
 #include "platform/runtime/datawindow/data_window.h"
+#include "platform/runtime/files.h"
 #include "platform/text/gbk.h"
 
 namespace runtime {
@@ -21,18 +19,6 @@ void append_field(std::string& line, std::string_view field) {
         line += c;
     }
     line += '"';
-}
-
-bool write_file(const std::string& path, const std::string& bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) {
-        std::error_code ec;
-        std::filesystem::remove(path, ec);  // no half-written export left behind
-    }
-    return ok;
 }
 
 }  // namespace
@@ -87,7 +73,8 @@ int DataWindow::saveasascii(std::string_view path) {
         return -1;
     }
     std::string target = resolve_path_ ? resolve_path_(path) : std::string(path);
-    return write_file(target, bytes) ? 1 : -1;
+    // Beside and renamed over: a failed write leaves the file it was to replace whole.
+    return replace_file(target, bytes) ? 1 : -1;
 }
 
 }  // namespace runtime

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "platform/runtime/datawindow/data_window.h"
+#include "tests/support/faults.h"
 #include "tests/support/test_db.h"
 
 namespace {
@@ -127,6 +128,24 @@ TEST_F(Export, UnwritablePathFailsAndResolverMapsPaths) {
     EXPECT_EQ(asked, "c:\\export.xls");
     EXPECT_NE(read_file(dir / "drive_c" / "export.xls").find("\xD5\xC5\xC8\xFD"),
               std::string::npos);
+}
+
+// Mended: a write that fails on the way (here the disk fills) leaves the file it was to
+// replace as it was, and no temporary file beside it.
+TEST_F(Export, FailedWriteLeavesTheOldFileWhole) {
+    for (int i = 0; i < 300; ++i) add("E1", "张三丰的名字要长一些", "2001-02-03 04:05:06", "1");
+    const auto path = dir / "export.xls";
+    std::ofstream(path, std::ios::binary) << "last week's export";
+    {
+        testing_support::FileSizeLimit full(4096);
+        EXPECT_EQ(dw.saveasascii(path.string()), -1);
+    }
+    EXPECT_EQ(read_file(path), "last week's export");
+    EXPECT_EQ(testing_support::file_names(dir.path()), std::vector<std::string>{"export.xls"});
+
+    ASSERT_EQ(dw.saveasascii(path.string()), 1);  // with room on the disk it is replaced
+    EXPECT_GT(read_file(path).size(), 4096u);
+    EXPECT_EQ(testing_support::file_names(dir.path()), std::vector<std::string>{"export.xls"});
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 // File services on real files: block reads, seek, delete, exact writes, path mapping.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 
 #include "platform/runtime/files.h"
+#include "tests/support/faults.h"
 #include "tests/support/test_db.h"
 
 namespace {
@@ -120,6 +123,33 @@ TEST_F(FilesTest, WriteReplacesTheFileWithExactlyTheBytes) {
     EXPECT_EQ(files.write_bytes(dir.path().string(), shorter), -1);
     for (auto& e : fs::directory_iterator(dir.path()))  // no temporary file left behind
         EXPECT_EQ(e.path().string().find(".tmp"), std::string::npos) << e.path();
+}
+
+TEST_F(FilesTest, WriteThatFillsTheDiskKeepsTheOldFileAndLinksAreFollowed) {
+    const db::Bytes old = pattern(100);
+    std::string path = make("photo.jpg", old);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    {
+        testing_support::FileSizeLimit full(4096);
+        EXPECT_EQ(files.write_bytes(path, pattern(20000)), -1);
+    }
+    EXPECT_EQ(read_in_passes(path).second, old);
+    EXPECT_EQ(testing_support::file_names(dir.path()), std::vector<std::string>{"photo.jpg"});
+
+    // The replacement keeps the file's permissions; a write through a link replaces the
+    // file it points at and leaves the link.
+    fs::create_symlink(path, dir / "link.jpg");
+    ASSERT_EQ(files.write_bytes((dir / "link.jpg").string(), pattern(20000)), 1);
+    EXPECT_TRUE(fs::is_symlink(dir / "link.jpg"));
+    EXPECT_EQ(read_in_passes(path).second, pattern(20000));
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    fs::permissions(path, fs::perms::owner_read);  // read-only (root may write it anyway)
+    if (::geteuid() != 0) {
+        EXPECT_EQ(files.write_bytes(path, old), -1);
+        EXPECT_EQ(read_in_passes(path).second, pattern(20000));
+    }
 }
 
 TEST(FilesDefaults, DriveFolderFollowsTheEnvironment) {
