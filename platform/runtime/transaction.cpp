@@ -2,6 +2,13 @@
 
 namespace runtime {
 
+bool locked_by_others(int dbcode, std::string_view sqlstate) {
+    // SQLite's extended codes keep the primary code in the low byte; PostgreSQL's server
+    // errors carry code 0 and a SQLSTATE.
+    const int primary = dbcode > 0 ? dbcode & 0xff : 0;
+    return primary == 5 || primary == 6 || sqlstate == "55P03" || sqlstate == "40P01";
+}
+
 int Transaction::ok(std::int64_t rows) {
     sqlcode_ = kSuccess;
     sqldbcode_ = 0;
@@ -55,8 +62,10 @@ void Transaction::begin_write() {
 }
 
 int Transaction::set_autocommit(bool on) {
+    // A failed commit leaves the flag off and the transaction open for the caller to roll
+    // back; with the flag on, later writes would join a transaction that nobody ends.
+    if (on && conn_ && conn_->in_transaction() && commit() != kSuccess) return sqlcode_;
     autocommit_ = on;
-    if (on && conn_ && conn_->in_transaction()) return commit();
     return ok();
 }
 
@@ -147,6 +156,19 @@ int Transaction::rollback() {
     }
 }
 
+void Transaction::undo_unit(bool own_transaction) {
+    try {
+        if (own_transaction) {
+            conn_->rollback();
+        } else {
+            conn_->rollback_to("tarvo_unit");
+            conn_->release("tarvo_unit");
+        }
+    } catch (const db::Error&) {
+        // The error that ended the unit is the one worth reporting.
+    }
+}
+
 int Transaction::run_unit(const std::function<void(db::Connection&)>& work) {
     if (!conn_) return not_connected();
     bool own_transaction = autocommit_ || !conn_->in_transaction();
@@ -159,6 +181,7 @@ int Transaction::run_unit(const std::function<void(db::Connection&)>& work) {
     } catch (const db::Error& e) {
         return failed(e);
     }
+    // Whatever ends the unit early undoes all of it, so no half of it is committed later.
     try {
         work(*conn_);
         if (autocommit_) {
@@ -168,17 +191,11 @@ int Transaction::run_unit(const std::function<void(db::Connection&)>& work) {
         }
         return ok();
     } catch (const db::Error& e) {
-        try {
-            if (own_transaction) {
-                conn_->rollback();
-            } else {
-                conn_->rollback_to("tarvo_unit");
-                conn_->release("tarvo_unit");
-            }
-        } catch (const db::Error&) {
-            // The first error is the one worth reporting.
-        }
+        undo_unit(own_transaction);
         return failed(e);
+    } catch (...) {
+        undo_unit(own_transaction);
+        throw;
     }
 }
 

@@ -6,7 +6,7 @@
 //
 // With autocommit off (the default) the first write opens a transaction that stays open
 // until commit() or rollback(); reads outside it see committed data. Switching autocommit
-// on commits what is open.
+// on commits what is open; when that commit fails autocommit stays off.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,11 @@
 #include "platform/db/connection.h"
 
 namespace runtime {
+
+// True when a failure with this code (Transaction::sqldbcode) or SQLSTATE came from a lock
+// that another connection holds: SQLite's busy and locked codes, PostgreSQL's lock and
+// deadlock states.
+bool locked_by_others(int dbcode, std::string_view sqlstate = {});
 
 class Transaction {
   public:
@@ -66,7 +71,8 @@ class Transaction {
 
     // Runs `work` as one all-or-nothing unit of writes in the current transaction state
     // (data-window updates): with autocommit on it is committed at once; with autocommit
-    // off it joins the open transaction, and a failure undoes only this unit.
+    // off it joins the open transaction, and a failure undoes only this unit. Any other
+    // exception from `work` undoes the unit too and is passed on.
     int run_unit(const std::function<void(db::Connection&)>& work);
 
   private:
@@ -74,6 +80,8 @@ class Transaction {
     int failed(const db::Error& e);
     int not_connected();
     void begin_write();
+    // Rolls back the unit run_unit began (its transaction, or back to its savepoint).
+    void undo_unit(bool own_transaction);
 
     std::unique_ptr<db::Connection> conn_;
     bool autocommit_ = false;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "schema/schema.h"
 #include "tests/support/test_db.h"
 
@@ -126,6 +128,55 @@ TEST_P(Sqlca, UnitFailureUndoesOnlyTheUnit) {
                   [](db::Connection& c) { c.execute("delete from employee where eid = 'E2'"); }),
               0);
     EXPECT_EQ(count_on_other("eid = 'E2'"), 0);
+}
+
+// Mended: an exception that is no database error ends the unit as a failure does, with
+// nothing of it left for a later commit, and is passed on.
+TEST_P(Sqlca, UnitEndedByAnotherExceptionIsUndoneAndPassedOn) {
+    auto interrupted = [](db::Connection& c) {
+        c.execute("delete from employee where eid = 'E2'");
+        throw std::runtime_error("interrupted");
+    };
+    sqlca.execute("insert into employee (eid) values (?)", {"E8"});
+    EXPECT_THROW(sqlca.run_unit(interrupted), std::runtime_error);  // inside an open one
+    EXPECT_TRUE(sqlca.connection()->in_transaction());
+    EXPECT_EQ(sqlca.commit(), 0);
+    EXPECT_EQ(count_on_other("eid in ('E2', 'E8')"), 2);
+
+    EXPECT_THROW(sqlca.run_unit(interrupted), std::runtime_error);  // a transaction of its own
+    EXPECT_FALSE(sqlca.connection()->in_transaction());
+    sqlca.set_autocommit(true);
+    EXPECT_THROW(sqlca.run_unit(interrupted), std::runtime_error);
+    EXPECT_FALSE(sqlca.connection()->in_transaction());
+    EXPECT_EQ(sqlca.commit(), 0);
+    EXPECT_EQ(count_on_other("eid = 'E2'"), 1);
+}
+
+// Mended: when the commit of switching autocommit on fails, autocommit stays off and the
+// caller can roll back; later writes still wait for a commit instead of joining a
+// transaction that nobody ends.
+TEST_P(Sqlca, FailedCommitOfSwitchingAutocommitOnKeepsItOff) {
+    // A child row without its parent breaks a foreign key that is checked at commit.
+    observer->execute("CREATE TABLE parent_t (id INTEGER PRIMARY KEY)");
+    observer->execute(
+        "CREATE TABLE child_t (id INTEGER REFERENCES parent_t (id) DEFERRABLE INITIALLY "
+        "DEFERRED)");
+    if (database.backend() == db::Backend::sqlite)
+        sqlca.connection()->execute("PRAGMA foreign_keys = ON");
+    sqlca.execute("insert into employee (eid) values (?)", {"E9"});
+    ASSERT_EQ(sqlca.execute("insert into child_t (id) values (?)", {std::int64_t{1}}), 0);
+    EXPECT_EQ(sqlca.set_autocommit(true), -1);
+    EXPECT_FALSE(sqlca.sqlerrtext().empty());
+    EXPECT_FALSE(sqlca.autocommit());
+    EXPECT_EQ(sqlca.rollback(), 0);
+    EXPECT_EQ(count_on_other("eid = 'E9'"), 0);
+
+    sqlca.execute("insert into employee (eid) values (?)", {"E10"});
+    EXPECT_TRUE(sqlca.connection()->in_transaction());
+    EXPECT_EQ(count_on_other("eid = 'E10'"), 0);
+    EXPECT_EQ(sqlca.set_autocommit(true), 0);
+    EXPECT_TRUE(sqlca.autocommit());
+    EXPECT_EQ(count_on_other("eid = 'E10'"), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, Sqlca, ::testing::ValuesIn(testing_support::backend_names()));
