@@ -1,6 +1,7 @@
 #include "platform/runtime/datawindow_control.h"
 
 #include "platform/runtime/application.h"
+#include "platform/runtime/transaction.h"
 #include "platform/runtime/window.h"
 
 namespace runtime {
@@ -14,6 +15,7 @@ DataWindowControl::DataWindowControl(std::string name)
         Application* app = application();
         if (!app) return;
         std::string text = "数据库操作失败（错误代码 " + std::to_string(e.code) + "）：" + e.text;
+        if (locked_by_others(e.code)) text = "数据库正被其他用户锁定，请稍后再试。\n" + text;
         if (e.row > 0) text += "\n行：" + std::to_string(e.row);
         if (!e.sql.empty()) text += "\nSQL：" + e.sql;
         app->show_message(parent(), "db-error", "数据库错误", text, Icon::stop_sign);

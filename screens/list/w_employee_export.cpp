@@ -1,5 +1,6 @@
 // The export (cb_2): the grid to a text file the user chooses, the path told to the user,
-// and one Syslog line committed (or rolled back when the insert failed).
+// and one Syslog line committed. An audit line that cannot be written or committed is
+// rolled back and the user is told, after being told that the file was written.
 #include "platform/runtime/application.h"
 #include "screens/list/w_employee.h"
 
@@ -8,6 +9,7 @@ namespace {
 
 constexpr const char* kAuditInsert = "insert into Syslog ( l_user , l_work ) values ( ? , ? ) ";
 constexpr const char* kAuditText = "导出了报溢报表";
+constexpr const char* kAuditFailed = "导出记录未能写入日志：";
 
 }  // namespace
 
@@ -35,10 +37,10 @@ void w_employee::write_export_audit() {
     runtime::Transaction& sqlca = host().sqlca;
     const std::string ls_log = kAuditText;
     sqlca.execute(kAuditInsert, {db::Value(host().gs_username), db::Value(ls_log)});
-    if (sqlca.sqlcode() != 0)
-        sqlca.rollback();
-    else
-        sqlca.commit();
+    if (sqlca.sqlcode() == 0 && sqlca.commit() == 0) return;
+    const std::string reason = sqlca.sqlerrtext();  // the rollback resets it
+    sqlca.rollback();
+    host().f_showerror(kAuditFailed + reason);
 }
 
 }  // namespace screens
