@@ -59,9 +59,13 @@ bool standard_strings_on(PGconn* conn) {
 
 // A server that ended the connection while it was idle has left its last message, or the
 // end of the stream, to be read; reading it tells libpq the connection is gone.
+// One read takes the message, the next the end of the stream.
 void notice_idle_loss(PGconn* conn) {
-    pollfd p{PQsocket(conn), POLLIN, 0};
-    if (p.fd >= 0 && poll(&p, 1, 0) > 0) PQconsumeInput(conn);
+    for (int reads = 0; reads < 4 && PQstatus(conn) == CONNECTION_OK; ++reads) {
+        pollfd p{PQsocket(conn), POLLIN, 0};
+        if (p.fd < 0 || poll(&p, 1, 0) <= 0) return;
+        PQconsumeInput(conn);
+    }
 }
 
 }  // namespace
