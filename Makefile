@@ -1,5 +1,5 @@
 # The two commands of the README.
-.PHONY: run test build bench format
+.PHONY: run test build bench format sanitize
 
 run:
 	scripts/run
@@ -10,6 +10,10 @@ test:
 build:
 	scripts/install-deps
 	scripts/build
+
+# The whole suite with address and undefined-behaviour checks (a build of its own).
+sanitize:
+	scripts/sanitize
 
 # The PostgreSQL measurements run against a throw-away server (skipped, with the reason
 # printed, where PostgreSQL is not installed).

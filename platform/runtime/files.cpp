@@ -43,9 +43,17 @@ fs::path Files::map(std::string_view path) const {
     // a machine that never wrote to the drive before.
     std::error_code ec;
     fs::create_directories(root, ec);
-    std::string rest = p.substr(2);
-    while (!rest.empty() && rest[0] == '/') rest.erase(0, 1);
-    return rest.empty() ? root : root / rest;
+    // As on Windows, ".." stops at the drive's root: "c:\\..\\x" is "c:\\x", never a file
+    // outside the drive's folder.
+    fs::path inside;
+    for (const fs::path& part : fs::path(p.substr(2))) {
+        if (part == "..") {
+            inside = inside.parent_path();
+        } else if (!part.empty() && part != "." && part != "/") {
+            inside /= part;
+        }
+    }
+    return inside.empty() ? root : root / inside;
 }
 
 std::string Files::local(std::string_view path) const {

@@ -1,41 +1,10 @@
 #include "platform/runtime/json_line.h"
 
-#include <cstdio>
+#include "platform/text/utf8.h"
 
 namespace runtime {
 
-std::string json_quote(std::string_view s) {
-    std::string out = "\"";
-    for (char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += ch;
-                }
-        }
-    }
-    return out + "\"";
-}
+using text::json_quote;
 
 std::string json_array(const std::vector<std::optional<std::string>>& items) {
     std::string out = "[";

@@ -9,8 +9,6 @@
 
 namespace runtime {
 
-// `s` as a JSON string literal (UTF-8 kept, control characters escaped).
-std::string json_quote(std::string_view s);
 // A JSON array of texts, null for a missing one.
 std::string json_array(const std::vector<std::optional<std::string>>& items);
 

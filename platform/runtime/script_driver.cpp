@@ -188,6 +188,10 @@ bool ScriptDriver::run_line(std::string_view line, int line_number) {
         Args args = split(line);
         if (args.empty()) return true;
         command = args[0];
+        // Typed into a field, such bytes would be refused anyway; a whole line is refused
+        // before any of it runs, so no half of it takes effect.
+        if (std::size_t at = text::invalid_utf8_at(line); at != std::string_view::npos)
+            throw ScriptError("the line is not valid UTF-8 (byte " + std::to_string(at + 1) + ")");
         execute(args);
         if (after_line_) after_line_();
         return true;

@@ -8,36 +8,6 @@
 namespace text {
 namespace {
 
-// Decodes one UTF-8 sequence at s[i]; returns its length and stores the code point, or 0
-// when the sequence is malformed.
-std::size_t decode_utf8(std::string_view s, std::size_t i, char32_t& cp) {
-    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    unsigned char b0 = byte(i);
-    if (b0 < 0x80) {
-        cp = b0;
-        return 1;
-    }
-    std::size_t len;
-    char32_t min;
-    if ((b0 & 0xE0) == 0xC0) {
-        len = 2, cp = b0 & 0x1F, min = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        len = 3, cp = b0 & 0x0F, min = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        len = 4, cp = b0 & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + len > s.size()) return 0;
-    for (std::size_t k = 1; k < len; ++k) {
-        unsigned char b = byte(i + k);
-        if ((b & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return len;
-}
-
 class Converter {
   public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
@@ -110,16 +80,6 @@ void require_utf8(std::string_view s) {
 }
 
 }  // namespace
-
-bool is_valid_utf8(std::string_view s) {
-    for (std::size_t i = 0; i < s.size();) {
-        char32_t cp;
-        std::size_t n = decode_utf8(s, i, cp);
-        if (n == 0) return false;
-        i += n;
-    }
-    return true;
-}
 
 std::size_t gbk_length(std::string_view utf8) {
     std::size_t total = 0;

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text/utf8.h"
+
 namespace text {
 
 // Raised for input that is not valid UTF-8 (or, when decoding, not valid GB18030).
@@ -15,9 +17,6 @@ class EncodingError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
-
-// True when `s` is well-formed UTF-8 (no overlongs, no surrogates, nothing above U+10FFFF).
-bool is_valid_utf8(std::string_view s);
 
 // Number of bytes `utf8` takes in GBK: 1 for ASCII, 2 for a GBK character, and the GB18030
 // length (4) for a character outside GBK. Throws EncodingError on invalid UTF-8.

@@ -7,6 +7,7 @@
 #include "platform/com/activation.h"
 #include "platform/com/bstr.h"
 #include "platform/com/error_info.h"
+#include "platform/text/utf8.h"
 #include "tools/common/cli.h"
 #include "tools/tarvo-com/output.h"
 
@@ -108,11 +109,24 @@ int registration(const std::string& verb, const std::string& path) {
     return exit_failed;
 }
 
+// Text that is not valid UTF-8 would reach the objects with replacement characters in it and
+// be stored so; it is refused before anything is sent, and echoed repaired.
+void require_utf8(const std::string& what, const std::string& s) {
+    std::size_t at = text::invalid_utf8_at(s);
+    if (at == std::string::npos) return;
+    throw UsageError(what + " is not valid UTF-8 (byte " + std::to_string(at + 1) +
+                     "): " + text::repaired_utf8(s));
+}
+
 // Runs one call given as words; returns whether it succeeded.
 bool run_call(Session& session, const std::vector<std::string>& words, Format format) {
-    std::string what = words.size() >= 2 ? words[0] + "." + words[1] : "call";
+    std::string what = words.size() >= 2 ? text::repaired_utf8(words[0] + "." + words[1]) : "call";
     Outcome outcome;
     try {
+        for (std::size_t i = 0; i < words.size(); ++i)
+            require_utf8(i < 2 ? "the name " + text::repaired_utf8(words[i])
+                               : "argument " + std::to_string(i - 1),
+                         words[i]);
         if (words.size() < 2) throw UsageError("a call needs a ProgID and a method");
         std::vector<Argument> args;
         for (std::size_t i = 2; i < words.size(); ++i) args.push_back(parse_argument(words[i]));
@@ -129,10 +143,11 @@ bool run_call(Session& session, const std::vector<std::string>& words, Format fo
 int run_batch(Session& session, Format format) {
     bool all_ok = true;
     std::string line;
-    for (bool first = true; std::getline(std::cin, line); first = false) {
-        if (first && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);  // a UTF-8 byte-order mark
+    for (long number = 1; std::getline(std::cin, line); ++number) {
+        if (number == 1 && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);  // a byte-order mark
         std::vector<std::string> words;
         try {
+            require_utf8("line " + std::to_string(number), line);
             words = split_line(line);
         } catch (const UsageError& e) {
             Outcome o;
@@ -162,6 +177,8 @@ int main(int argc, char** argv) {
     Options options;
     std::string error;
     if (!parse_options(argc, argv, options, error)) return usage(error);
+    if (options.connect && !text::is_valid_utf8(*options.connect))
+        return usage("the connection string is not valid UTF-8");
     if (!options.rest.empty() &&
         (options.rest[0] == "register" || options.rest[0] == "unregister")) {
         if (options.rest.size() != 2) return usage(options.rest[0] + " needs exactly one PATH");

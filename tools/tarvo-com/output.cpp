@@ -8,35 +8,13 @@
 #include "platform/com/bstr.h"
 #include "platform/com/error_info.h"
 #include "platform/com/safearray.h"
+#include "platform/text/utf8.h"
 
 namespace tarvo_com {
 
 using namespace com;
 
 namespace {
-
-std::string json_string(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
 
 // A two-dimensional array of VARIANT as rows of cells; false for other arrays.
 bool matrix(const SAFEARRAY* a, long& rows, long& cols, std::vector<const VARIANT*>& cells) {
@@ -70,7 +48,7 @@ std::string json_value(const VARIANT& v) {
         long rows, cols;
         std::vector<const VARIANT*> cells;
         const SAFEARRAY* a = v.vt & VT_BYREF ? *v.pparray : v.parray;
-        if (!matrix(a, rows, cols, cells)) return json_string(variant_text(v));
+        if (!matrix(a, rows, cols, cells)) return text::json_quote(variant_text(v));
         std::string out = "{\"rows\":" + std::to_string(rows) +
                           ",\"cols\":" + std::to_string(cols) + ",\"cells\":[";
         for (long r = 0; r < rows; ++r) {
@@ -98,10 +76,10 @@ std::string json_value(const VARIANT& v) {
         case VT_R4:
         case VT_R8: {
             double d = v.vt == VT_R4 ? v.fltVal : v.dblVal;
-            return std::isfinite(d) ? variant_text(v) : json_string(variant_text(v));
+            return std::isfinite(d) ? variant_text(v) : text::json_quote(variant_text(v));
         }
         default:
-            return json_string(variant_text(v));
+            return text::json_quote(variant_text(v));
     }
 }
 
@@ -199,7 +177,7 @@ void print_tsv(const VARIANT& v, std::ostream& out) {
 std::string to_json(const Outcome& o) {
     if (o.ok) return "{\"ok\":true,\"result\":" + json_value(*o.value) + "}";
     return "{\"ok\":false,\"hresult\":\"" + hresult_text(o.hresult) +
-           "\",\"description\":" + json_string(o.description) + "}";
+           "\",\"description\":" + text::json_quote(o.description) + "}";
 }
 
 void print(const Outcome& o, Format format, const std::string& what, std::ostream& out,

@@ -97,6 +97,11 @@ TEST_F(FilesTest, WindowsDrivePathsMapIntoTheDriveFolder) {
     EXPECT_EQ(files.map("d:\\x.txt"), dir / "drive_d" / "x.txt");
     EXPECT_EQ(files.map("/tmp/a\\b"), fs::path("/tmp/a\\b"));  // POSIX paths stay
     EXPECT_EQ(files.map("ico\\find.ico"), fs::path("ico/find.ico"));
+    // ".." stops at the drive's root, as on Windows.
+    EXPECT_EQ(files.map("c:\\..\\..\\etc\\passwd"), dir / "drive_c" / "etc" / "passwd");
+    EXPECT_EQ(files.map("c:\\a\\..\\..\\b\\.\\c.txt"), dir / "drive_c" / "b" / "c.txt");
+    EXPECT_EQ(files.map("c:..\\x"), dir / "drive_c" / "x");
+    EXPECT_EQ(files.map("c:\\.."), dir / "drive_c");
 
     db::Bytes photo = pattern(70000);
     EXPECT_EQ(files.write_bytes("c:\\tempemployee.JPG", photo), 1);  // creates the folder

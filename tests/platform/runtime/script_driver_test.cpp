@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "platform/runtime/script_driver.h"
+#include "platform/text/utf8.h"
 #include "schema/schema.h"
 #include "tests/platform/runtime/demo_window.h"
 #include "tests/support/test_db.h"
@@ -197,6 +198,17 @@ sql "SELECT 1"
     EXPECT_NE(out.str().find("a button number was queued, but a file dialog asks"),
               std::string::npos);
     EXPECT_NE(t.back().find(R"({"event":"sql","columns":)"), std::string::npos);
+}
+
+TEST_P(ScriptDriverTest, ALineThatIsNotUtf8IsRefusedAndTheTranscriptStaysUtf8) {
+    auto t = run("open w_demo\ntype sle_id \"\xB2\xC6\"\nclick cb_\xFF\n", 2);
+    ASSERT_EQ(t.size(), 4u) << out.str();  // the frame and w_demo opened, two refusals
+    EXPECT_NE(t[2].find("the line is not valid UTF-8 (byte 14)"), std::string::npos) << t[2];
+    EXPECT_NE(t[3].find("\"command\":\"click\""), std::string::npos) << t[3];
+    EXPECT_TRUE(text::is_valid_utf8(out.str())) << out.str();
+    const Window* w = app.find_open("w_demo");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->control_as<SingleLineEdit>("sle_id").text(), "");
 }
 
 TEST(ScriptSplit, QuotedWordsKeepWindowsPathsBlanksAndTabs) {

@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <sstream>
 
+#include "platform/text/utf8.h"
 #include "schema/schema.h"
 #include "tests/support/test_db.h"
 
@@ -236,6 +237,58 @@ TEST_F(TarvoComTest, BatchMayStartWithAByteOrderMarkAndAMistypedFileIsNotCreated
     EXPECT_EQ(m.status, 1);
     EXPECT_NE(m.err.find("does not exist"), std::string::npos) << m.err;
     EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+}  // namespace
+
+namespace {
+
+// Counts the rows of HR_Dept straight from the file, beside the tool.
+std::int64_t departments(const std::string& db_path) {
+    auto db = db::connect("sqlite:" + db_path);
+    auto c = db->query("select count(*) from HR_Dept");
+    c->next();
+    return c->value(0).as_integer();
+}
+
+TEST_F(TarvoComTest, InvalidUtf8IsRefusedBeforeAnythingIsSentAndJsonStaysValid) {
+    // A lone GBK-encoded name ("财务" in code page 936) and a cut three-byte sequence.
+    const std::string gbk = "\xB2\xC6\xCE\xF1", cut = "ab\xE8\xB4";
+    ToolRun single = json({"Tarvo.Department", "AddData", gbk, "1", "null", "memo"});
+    EXPECT_EQ(single.status, 1);
+    ASSERT_EQ(single.lines().size(), 1u) << single.out;
+    EXPECT_TRUE(text::is_valid_utf8(single.out)) << single.out;
+    EXPECT_NE(single.out.find("argument 1 is not valid UTF-8 (byte 1)"), std::string::npos)
+        << single.out;
+
+    ToolRun batch = run({"--connect", connect, "--format", "json", "--batch"},
+                        "Tarvo.Department AddData 财务部 1 null memo\n"
+                        "Tarvo.Department AddData " +
+                            cut +
+                            " 1 null memo\n"
+                            "Tarvo.Department AddData 研发 1 null \"" +
+                            gbk +
+                            "\"\n"
+                            "Tarvo.Depart\xFFment GetAllData 0\n");
+    EXPECT_EQ(batch.status, 1);
+    const auto lines = batch.lines();
+    ASSERT_EQ(lines.size(), 4u) << batch.out;
+    EXPECT_EQ(lines[0], R"({"ok":true,"result":true})");
+    EXPECT_NE(lines[1].find("line 2 is not valid UTF-8 (byte 28)"), std::string::npos) << lines[1];
+    EXPECT_NE(lines[2].find("line 3 is not valid UTF-8"), std::string::npos) << lines[2];
+    EXPECT_NE(lines[3].find("\xEF\xBF\xBD"), std::string::npos) << lines[3];  // echoed repaired
+    EXPECT_TRUE(text::is_valid_utf8(batch.out)) << batch.out;
+    EXPECT_EQ(departments(db_path), 1);  // only the valid line reached the database
+
+    ToolRun table =
+        run({"--connect", connect, "Tarvo.Department", "AddData", cut, "1", "null", "memo"});
+    EXPECT_EQ(table.status, 1);
+    EXPECT_TRUE(text::is_valid_utf8(table.err)) << table.err;
+    EXPECT_EQ(run({"--connect", "Provider=SQLite;Data Source=\xC0\xAF", "Tarvo.Department",
+                   "GetAllData", "0"})
+                  .status,
+              2);
+    EXPECT_EQ(departments(db_path), 1);
 }
 
 }  // namespace
