@@ -48,8 +48,6 @@ class PgConnection : public Connection {
     pg::Session session_;
 };
 
-void ignore_notice(void*, const char*) {}
-
 }  // namespace
 
 std::string number_placeholders(std::string_view sql) {
@@ -89,7 +87,6 @@ std::unique_ptr<Connection> open_postgres(std::string_view url) {
         PQfinish(c);
         throw Error(-1, "08001", "cannot connect to PostgreSQL: " + msg);
     }
-    PQsetNoticeProcessor(c, ignore_notice, nullptr);
     try {
         pg::use_standard_strings(c);
     } catch (...) {

@@ -65,6 +65,7 @@ void notice_idle_loss(PGconn* conn) {
         pollfd p{PQsocket(conn), POLLIN, 0};
         if (p.fd < 0 || poll(&p, 1, 0) <= 0) return;
         PQconsumeInput(conn);
+        PQisBusy(conn);  // parses what was read: a fatal error comes as a notice
     }
 }
 
@@ -84,6 +85,16 @@ void use_standard_strings(PGconn* conn) {
                         detail);
 }
 
+Session::Session(PGconn* conn) : conn_(conn) {
+    PQsetNoticeReceiver(conn_, on_notice, this);
+}
+
+void Session::on_notice(void* session, const PGresult* res) {
+    const char* severity = PQresultErrorField(res, PG_DIAG_SEVERITY_NONLOCALIZED);
+    const std::string_view s = severity ? severity : "";
+    if (s == "FATAL" || s == "PANIC") static_cast<Session*>(session)->farewell_ = true;
+}
+
 Session::~Session() {
     if (arriving_) arriving_->cut_off();
     PQfinish(conn_);
@@ -92,7 +103,7 @@ Session::~Session() {
 bool Session::in_transaction() const {
     if (lost_transaction_) return true;
     if (arriving_) return arriving_in_transaction_;
-    return connected() && PQtransactionStatus(conn_) != PQTRANS_IDLE;
+    return connected() && !farewell_ && PQtransactionStatus(conn_) != PQTRANS_IDLE;
 }
 
 void Session::settle() {
@@ -109,12 +120,13 @@ Error Session::lost(bool in_transaction, const std::string& detail) {
 void Session::revive() {
     if (lost_transaction_)
         throw Error(-1, kLost, "与数据库服务器的连接已断开, 事务已丢失; 请先回滚, 再重新开始");
-    if (connected()) {
+    if (connected() && !farewell_) {  // (a farewell already heard was already reported)
         const bool open = PQtransactionStatus(conn_) != PQTRANS_IDLE;
         notice_idle_loss(conn_);
-        if (connected()) return;
+        if (connected() && !farewell_) return;
         if (open) throw lost(true, trimmed(PQerrorMessage(conn_)));
     }
+    farewell_ = false;
     PQreset(conn_);
     if (!connected())
         throw Error(-1, kLost,

@@ -33,7 +33,7 @@ class Stream;
 // caller rolls back, and nothing is replayed.
 class Session {
   public:
-    explicit Session(PGconn* conn) : conn_(conn) {}
+    explicit Session(PGconn* conn);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -69,11 +69,15 @@ class Session {
     // transaction was open when it was sent (it is then lost).
     Error lost(bool in_transaction, const std::string& detail);
     bool connected() const { return PQstatus(conn_) == CONNECTION_OK; }
+    // Notices are dropped, but a fatal error arriving between statements (the server ending
+    // the session) is one, and marks the connection as gone.
+    static void on_notice(void* session, const PGresult* res);
 
     PGconn* conn_;
     Stream* arriving_ = nullptr;            // the stream whose result is still arriving
     bool arriving_in_transaction_ = false;  // whether a transaction was open when it was sent
     bool lost_transaction_ = false;         // a transaction went with the connection
+    bool farewell_ = false;                 // the server ended the session while it was idle
     std::string zone_;                      // the time zone that utc_offset_ is for
     int utc_offset_ = 0;                    // seconds east of UTC there, now
 };
