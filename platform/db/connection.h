@@ -1,7 +1,9 @@
 // One connection interface over the two databases (SQLite, PostgreSQL).
 //
 // Statements use '?' for every bound value on both backends; values are never pasted into
-// SQL text. Errors carry the database's own code and message and are thrown as db::Error.
+// SQL text. Text holding a zero character is refused (22021) before anything is sent. On
+// PostgreSQL quoted text in statements is always read literally (standard_conforming_strings
+// is kept on, whatever the server, database, role or URL set). Errors carry the database's own code and message and are thrown as db::Error.
 #pragma once
 
 #include <memory>
@@ -68,6 +70,10 @@ class Connection {
     // connection.
     virtual std::unique_ptr<Cursor> query(std::string_view sql, const Params& params = {}) = 0;
 
+    // A PostgreSQL connection lost to the server fails its statement with SQLSTATE 08006.
+    // Outside a transaction the next statement connects again; a transaction lost with the
+    // connection stays open in name only: every statement and commit() fail until
+    // rollback(), and nothing is replayed.
     virtual void begin() = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;

@@ -253,6 +253,29 @@ TEST_P(DepartmentTest, PageArgumentsBelowOneFailWithTheArgumentError) {
               tarvo::TARVO_E_OVERFLOW);
 }
 
+// A backslash before an apostrophe ends a quoted literal when the server reads backslashes
+// as escapes (standard_conforming_strings off); the name must stay a name all the same.
+TEST_P(DepartmentTest, ANameEndingInABackslashStaysInItsLiteralOnEverySetting) {
+    add(1, 0);
+    add(2, 0);
+    if (pg()) {  // a connection asking for backslash escapes
+        Ptr<IDispatch> off;
+        ASSERT_EQ(CreateObject("ADODB.Connection", off.out()), S_OK);
+        auto cs = txt(ado_connection_string(database.url()) + " -cstandard_conforming_strings=off");
+        auto opened = call(off.get(), u"Open", {*cs});
+        ASSERT_EQ(opened.hr, S_OK) << opened.description;
+        conn = off;
+        dept = create("Tarvo.Department");
+    }
+    Variant name = txt("\\',DeptOrder=999 --"), memo = txt("memo");
+    ok(dept.get(), u"UpdateData", {var_i4(1), *name, var_i4(1), var_null(), *memo});
+    EXPECT_EQ(value("SELECT DeptName FROM HR_Dept WHERE DeptID = 1"), "\\',DeptOrder=999 --");
+    EXPECT_EQ(value("SELECT DeptOrder FROM HR_Dept WHERE DeptID = 1"), "1");
+    EXPECT_EQ(value("SELECT DeptName FROM HR_Dept WHERE DeptID = 2"), "部门2");
+    EXPECT_EQ(value("SELECT DeptOrder FROM HR_Dept WHERE DeptID = 2"), "2");
+    EXPECT_EQ(value("SELECT count(*) FROM HR_Dept WHERE DeptOrder = 999"), "0");
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, DepartmentTest, ::testing::ValuesIn(backend_names()));
 
 }  // namespace

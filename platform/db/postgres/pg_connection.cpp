@@ -29,12 +29,9 @@ class PgConnection : public Connection {
 
     void begin() override { session_.simple("BEGIN"); }
     void commit() override { session_.simple("COMMIT"); }
-    void rollback() override {
-        session_.settle();
-        if (in_transaction()) session_.simple("ROLLBACK");
-    }
+    void rollback() override { session_.rollback(); }
     bool in_transaction() const override { return session_.in_transaction(); }
-    void execute_script(std::string_view sql) override { session_.simple(std::string(sql)); }
+    void execute_script(std::string_view sql) override { session_.script(std::string(sql)); }
     // Savepoint commands go straight through: the per-statement guard of a sent statement
     // would otherwise wrap (and be destroyed by) them.
     void savepoint(std::string_view name) override {
@@ -50,8 +47,6 @@ class PgConnection : public Connection {
   private:
     pg::Session session_;
 };
-
-void ignore_notice(void*, const char*) {}
 
 }  // namespace
 
@@ -82,17 +77,21 @@ std::string number_placeholders(std::string_view sql) {
 }
 
 std::unique_ptr<Connection> open_postgres(std::string_view url) {
-    PGconn* c = PQconnectdb(std::string(url).c_str());
+    // The encoding is a connection parameter, so that a connection opened again keeps it.
+    const std::string dbname(url);
+    const char* keys[] = {"dbname", "client_encoding", nullptr};
+    const char* values[] = {dbname.c_str(), "UTF8", nullptr};
+    PGconn* c = PQconnectdbParams(keys, values, 1);
     if (!c || PQstatus(c) != CONNECTION_OK) {
         std::string msg = c ? pg::trimmed(PQerrorMessage(c)) : "out of memory";
         PQfinish(c);
         throw Error(-1, "08001", "cannot connect to PostgreSQL: " + msg);
     }
-    PQsetNoticeProcessor(c, ignore_notice, nullptr);
-    if (PQsetClientEncoding(c, "UTF8") != 0) {
-        std::string msg = pg::trimmed(PQerrorMessage(c));
+    try {
+        pg::use_standard_strings(c);
+    } catch (...) {
         PQfinish(c);
-        throw Error(-1, "", "cannot use UTF-8 with the server: " + msg);
+        throw;
     }
     return std::make_unique<PgConnection>(c);
 }

@@ -4,40 +4,10 @@
 #include <new>
 #include <utility>
 
-#include "platform/db/postgres/pg_connection.h"
 #include "platform/db/postgres/pg_values.h"
 
 namespace db::pg {
 namespace {
-
-constexpr Oid kBytea = 17;
-
-// Parameters in libpq's form: text for everything but bytes, which go binary.
-struct PgParams {
-    std::vector<std::string> text;
-    std::vector<const char*> values;
-    std::vector<int> lengths, formats;
-    std::vector<Oid> types;
-
-    explicit PgParams(const Params& params) {
-        text.reserve(params.size());
-        for (const auto& v : params) {
-            if (v.is_bytes()) {
-                const auto& b = v.as_bytes();
-                text.emplace_back(b.begin(), b.end());
-                formats.push_back(1);
-                types.push_back(kBytea);
-            } else {
-                text.push_back(v.to_string());
-                formats.push_back(0);
-                types.push_back(0);  // let the server infer from the context
-            }
-            lengths.push_back(static_cast<int>(text.back().size()));
-        }
-        for (std::size_t i = 0; i < params.size(); ++i)
-            values.push_back(params[i].is_null() ? nullptr : text[i].c_str());
-    }
-};
 
 // Appends every row of `batch` to `store` (created with the batch's columns when null).
 void append_rows(PGresult*& store, const PGresult* batch) {
@@ -57,59 +27,8 @@ void append_rows(PGresult*& store, const PGresult* batch) {
 
 }  // namespace
 
-Session::~Session() {
-    if (arriving_) arriving_->cut_off();
-    PQfinish(conn_);
-}
-
-bool Session::in_transaction() const {
-    if (arriving_) return arriving_in_transaction_;
-    return PQtransactionStatus(conn_) != PQTRANS_IDLE;
-}
-
-void Session::settle() {
-    if (arriving_) arriving_->park();
-}
-
-void Session::simple(const std::string& sql) {
-    settle();
-    PGresult* res = PQexec(conn_, sql.c_str());
-    if (!res) throw connection_error(conn_);
-    auto st = PQresultStatus(res);
-    if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK) {
-        Error e = error_of(res);
-        PQclear(res);
-        throw e;
-    }
-    PQclear(res);
-}
-
-std::unique_ptr<Stream> Session::send(std::string_view sql, const Params& params) {
-    settle();
-    std::string numbered = number_placeholders(sql);
-    PgParams p(params);
-    bool guarded = in_transaction();
-    if (guarded) simple("SAVEPOINT tarvo_stmt");
-    if (!PQsendQueryParams(conn_, numbered.c_str(), static_cast<int>(params.size()), p.types.data(),
-                           p.values.data(), p.lengths.data(), p.formats.data(), 0)) {
-        Error e = connection_error(conn_);
-        if (guarded) ended(nullptr, true, true);
-        throw e;
-    }
-    // Refused only when it is too late, which cannot be here; the rows then come whole.
-    PQsetSingleRowMode(conn_);
-    arriving_in_transaction_ = guarded;
-    return std::make_unique<Stream>(*this, guarded);
-}
-
-void Session::ended(Stream* stream, bool guarded, bool failed) {
-    if (arriving_ == stream) arriving_ = nullptr;
-    if (!guarded) return;
-    simple(failed ? "ROLLBACK TO SAVEPOINT tarvo_stmt; RELEASE SAVEPOINT tarvo_stmt"
-                  : "RELEASE SAVEPOINT tarvo_stmt");
-}
-
-Stream::Stream(Session& session, bool guarded) : session_(&session), guarded_(guarded) {
+Stream::Stream(Session& session, bool guarded)
+    : session_(&session), guarded_(guarded), utc_offset_(session.utc_offset_) {
     session.arriving_ = this;
     try {
         receive();
@@ -142,6 +61,13 @@ void Stream::describe(const PGresult* res) {
     for (int c = 0; c < n; ++c) {
         names_.emplace_back(PQfname(res, c));
         types_.push_back(PQftype(res, c));
+        if (!readable(types_.back()) && !error_) {
+            unreadable_ = true;
+            error_ =
+                Error(-1, "0A000",
+                      "第 " + std::to_string(c + 1) + " 列 (" + names_.back() + ") 的类型 (OID " +
+                          std::to_string(types_.back()) + ") 不能读取; 请在语句中把它转换为 text");
+        }
     }
     scratch_.resize(n);
 }
@@ -156,13 +82,16 @@ void Stream::receive() {
         switch (PQresultStatus(res)) {
             case PGRES_SINGLE_TUPLE:
                 describe(res);
-                ahead_ = res;
+                if (unreadable_)
+                    PQclear(res);
+                else
+                    ahead_ = res;
                 break;
             case PGRES_TUPLES_OK:  // the end of the rows (all of them, without single rows)
             case PGRES_COMMAND_OK:
                 describe(res);
                 affected_ = std::strtoll(PQcmdTuples(res), nullptr, 10);
-                if (PQntuples(res) > 0)
+                if (PQntuples(res) > 0 && !unreadable_)
                     ahead_ = res;
                 else
                     PQclear(res);
@@ -177,6 +106,10 @@ void Stream::receive() {
 
 void Stream::end() {
     arriving_ = false;
+    if (!session_->connected()) {
+        std::string detail = error_ ? error_->what() : trimmed(PQerrorMessage(session_->conn()));
+        error_ = session_->lost(guarded_, detail);
+    }
     try {
         session_->ended(this, guarded_, error_.has_value());
     } catch (const Error& e) {
@@ -232,19 +165,23 @@ bool Stream::next() {
     return false;
 }
 
-ValueView Stream::view(std::size_t col) const {
+Cell Stream::cell(std::size_t col) const {
     const int c = static_cast<int>(col);
-    if (!current_ || PQgetisnull(current_, row_, c)) return {};
-    return decode(types_[col], PQgetvalue(current_, row_, c), PQgetlength(current_, row_, c),
-                  scratch_[col]);
+    return {types_[col],
+            std::string_view(PQgetvalue(current_, row_, c), PQgetlength(current_, row_, c)),
+            utc_offset_};
+}
+
+ValueView Stream::view(std::size_t col) const {
+    if (!current_ || PQgetisnull(current_, row_, static_cast<int>(col))) return {};
+    return decode(cell(col), scratch_[col]);
 }
 
 std::string_view Stream::text(std::size_t col, bool* null) const {
-    const int c = static_cast<int>(col);
-    bool is_null = !current_ || PQgetisnull(current_, row_, c);
+    bool is_null = !current_ || PQgetisnull(current_, row_, static_cast<int>(col));
     if (null) *null = is_null;
     if (is_null) return {};
-    return std::string_view(PQgetvalue(current_, row_, c), PQgetlength(current_, row_, c));
+    return text_of(cell(col), scratch_[col]);
 }
 
 }  // namespace db::pg

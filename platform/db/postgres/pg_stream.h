@@ -17,15 +17,23 @@
 #include <vector>
 
 #include "platform/db/connection.h"
+#include "platform/db/postgres/pg_values.h"
 
 namespace db::pg {
 
 class Stream;
 
 // The libpq connection and the result, if any, still arriving on it.
+//
+// Before each statement of the caller the session makes sure the connection still stands
+// and that quoted text in statements is read literally (standard_conforming_strings on),
+// whatever the server, database, role, URL or an earlier statement set. A connection that
+// was lost outside a transaction is opened again before the next statement; one lost inside
+// a transaction leaves the transaction marked lost: every statement then fails until the
+// caller rolls back, and nothing is replayed.
 class Session {
   public:
-    explicit Session(PGconn* conn) : conn_(conn) {}
+    explicit Session(PGconn* conn);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -36,9 +44,14 @@ class Session {
     // Inside a transaction a savepoint guards the statement, so that its failure leaves the
     // transaction usable; the savepoint ends when the result does.
     std::unique_ptr<Stream> send(std::string_view sql, const Params& params);
-    // Runs a statement without parameters through the simple protocol (several may be
-    // joined with ';'); throws its error.
+    // Runs a script of the caller's statements without parameters (several may be joined
+    // with ';'); throws its error.
+    void script(const std::string& sql);
+    // Runs a transaction or savepoint command through the simple protocol.
     void simple(const std::string& sql);
+    // Ends the transaction with ROLLBACK; a transaction lost with the connection is only
+    // forgotten (the server has dropped it).
+    void rollback();
     // Reads a result still arriving into its cursor, so the connection can take a statement.
     void settle();
     bool in_transaction() const;
@@ -47,11 +60,31 @@ class Session {
     friend class Stream;
     // Called by the stream when the last of its result has arrived.
     void ended(Stream* stream, bool guarded, bool failed);
+    // Throws when the transaction was lost; opens a connection lost outside one again.
+    void revive();
+    // Turns standard_conforming_strings back on when anything turned it off, and follows
+    // the session's time zone.
+    void keep_settings();
+    // The error of a statement that found the connection gone; `in_transaction`: whether a
+    // transaction was open when it was sent (it is then lost).
+    Error lost(bool in_transaction, const std::string& detail);
+    bool connected() const { return PQstatus(conn_) == CONNECTION_OK; }
+    // Notices are dropped, but a fatal error arriving between statements (the server ending
+    // the session) is one, and marks the connection as gone.
+    static void on_notice(void* session, const PGresult* res);
 
     PGconn* conn_;
     Stream* arriving_ = nullptr;            // the stream whose result is still arriving
     bool arriving_in_transaction_ = false;  // whether a transaction was open when it was sent
+    bool lost_transaction_ = false;         // a transaction went with the connection
+    bool farewell_ = false;                 // the server ended the session while it was idle
+    std::string zone_;                      // the time zone that utc_offset_ is for
+    int utc_offset_ = 0;                    // seconds east of UTC there, now
 };
+
+// Turns standard_conforming_strings on for the connection and checks the server's report
+// of it; throws db::Error when it stays off.
+void use_standard_strings(PGconn* conn);
 
 // The rows of one statement. Owned by the caller; must not outlive its Session (a Session
 // that closes first cuts the stream off with an error).
@@ -74,12 +107,14 @@ class Stream final : public Cursor {
     friend class Session;
     // Reads from the connection until a batch of rows is ahead or the result has ended.
     void receive();
-    // Keeps the columns of the first result that describes them.
+    // Keeps the columns of the first result that describes them; a type that cannot be read
+    // fails the statement.
     void describe(const PGresult* res);
     // Reads the rest of the result into one compact block of rows ahead.
     void park();
     void end();
     void cut_off();
+    Cell cell(std::size_t col) const;
 
     Session* session_;
     bool guarded_;
@@ -88,10 +123,12 @@ class Stream final : public Cursor {
     int row_ = -1, rows_ = 0;      // the current row within it, and its row count
     PGresult* ahead_ = nullptr;    // a batch received but not yet reached
     std::optional<Error> error_;   // thrown once the rows before it have been read
+    bool unreadable_ = false;      // a column's type cannot be read: rows are dropped
     std::int64_t affected_ = 0;
     std::vector<std::string> names_;
     std::vector<Oid> types_;
-    mutable std::vector<Bytes> scratch_;  // decoded byte blocks of the current row
+    int utc_offset_;                            // the session's, when the statement was sent
+    mutable std::vector<std::string> scratch_;  // text made for the current row's cells
 };
 
 }  // namespace db::pg

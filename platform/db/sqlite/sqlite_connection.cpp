@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/db/zero_text.h"
+
 namespace db {
 namespace {
 
@@ -48,7 +50,10 @@ class Statement {
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    void bind(const Params& params) {
+    // `keep`: the values outlive the statement's steps, so SQLite reads them in place
+    // instead of copying (a large blob is then held once).
+    void bind(const Params& params, bool keep = false) {
+        keep_ = keep;
         int expected = sqlite3_bind_parameter_count(stmt_);
         if (expected != static_cast<int>(params.size()))
             throw Error(SQLITE_RANGE, "",
@@ -78,13 +83,13 @@ class Statement {
             rc = sqlite3_bind_double(stmt_, pos, v.as_real());
         } else if (v.is_text()) {
             const auto& s = v.as_text();
-            rc = sqlite3_bind_text64(stmt_, pos, s.data(), s.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+            rc = sqlite3_bind_text64(stmt_, pos, s.data(), s.size(), lifetime(), SQLITE_UTF8);
         } else if (v.is_bytes()) {
             const auto& b = v.as_bytes();
             // A zero-length blob is still a blob, not null.
             rc =
                 sqlite3_bind_blob64(stmt_, pos, b.empty() ? "" : static_cast<const void*>(b.data()),
-                                    b.size(), SQLITE_TRANSIENT);
+                                    b.size(), lifetime());
         } else {
             std::string s = v.as_datetime().to_string();
             rc = sqlite3_bind_text64(stmt_, pos, s.data(), s.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
@@ -92,8 +97,11 @@ class Statement {
         if (rc != SQLITE_OK) fail(h_, "binding value " + std::to_string(pos));
     }
 
+    sqlite3_destructor_type lifetime() const { return keep_ ? SQLITE_STATIC : SQLITE_TRANSIENT; }
+
     sqlite3* h_;
     sqlite3_stmt* stmt_ = nullptr;
+    bool keep_ = false;
 };
 
 class SqliteCursor : public Cursor {
@@ -168,14 +176,16 @@ class SqliteConnection : public Connection {
     Backend backend() const override { return Backend::sqlite; }
 
     std::int64_t execute(std::string_view sql, const Params& params) override {
+        refuse_zero_characters(sql, params);
         Statement st(h_, sql);
-        st.bind(params);
+        st.bind(params, true);
         while (st.step()) {
         }
         return sqlite3_changes64(h_);
     }
 
     std::unique_ptr<Cursor> query(std::string_view sql, const Params& params) override {
+        refuse_zero_characters(sql, params);
         return std::make_unique<SqliteCursor>(h_, sql, params);
     }
 
@@ -187,6 +197,7 @@ class SqliteConnection : public Connection {
     bool in_transaction() const override { return sqlite3_get_autocommit(h_) == 0; }
 
     void execute_script(std::string_view sql) override {
+        refuse_zero_characters(sql);
         char* err = nullptr;
         std::string s(sql);
         if (sqlite3_exec(h_, s.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {

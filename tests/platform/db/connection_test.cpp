@@ -72,6 +72,29 @@ TEST_P(Values, BoundTextIsNeverSql) {
     EXPECT_EQ(q.rows.at(0).at(0).as_text(), "?");
 }
 
+TEST_P(Values, TextWithAZeroCharacterIsRefusedNotCut) {
+    conn->execute("INSERT INTO t (id, name) VALUES (1, 'kept')");
+    const std::string zero("ab\0cd", 5);
+    for (const char* sql :
+         {"UPDATE t SET name = ? WHERE id = 1", "SELECT id FROM t WHERE name = ?"}) {
+        try {
+            if (std::string_view(sql).starts_with("UPDATE"))
+                conn->execute(sql, {zero});
+            else
+                conn->query(sql, {zero});
+            ADD_FAILURE() << sql << " took text with a zero character";
+        } catch (const db::Error& e) {
+            EXPECT_EQ(e.sqlstate(), "22021");
+            EXPECT_NE(std::string(e.what()).find("NUL"), std::string::npos) << e.what();
+        }
+    }
+    // A statement cut at a zero character would update every row.
+    const std::string cut("UPDATE t SET name = 'all'\0 WHERE id = 2", 40);
+    EXPECT_THROW(conn->execute(cut), db::Error);
+    EXPECT_THROW(conn->execute_script(cut), db::Error);
+    EXPECT_EQ(conn->query_all("SELECT name FROM t").rows.at(0).at(0), db::Value("kept"));
+}
+
 TEST_P(Values, TextCursorReadsWithoutCopy) {
     conn->execute("INSERT INTO t (id, name) VALUES (1, '李四'), (2, NULL)");
     auto c = conn->query("SELECT name FROM t ORDER BY id");

@@ -4,6 +4,9 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <regex>
+
+#include <unistd.h>
 #include <sstream>
 
 #include "platform/text/utf8.h"
@@ -103,6 +106,39 @@ TEST_F(TarvoComTest, ABatchKeepsOneObjectPerProgIdAndPrintsJsonLines) {
         std::string(R"({"ok":true,"result":{"rows":1,"cols":5,"cells":[)") + header + "]}}",
     };
     EXPECT_EQ(r.lines(), expected) << r.err;
+}
+
+// On a PostgreSQL database that reads backslashes in quoted text as escapes, a name ending
+// in a backslash still cannot end its literal and rewrite the other departments.
+TEST_F(TarvoComTest, ABackslashCannotEndAQuotedValueOnADatabaseSetToEscapes) {
+    const std::string base = testing_support::postgres_url();
+    if (base.empty()) GTEST_SKIP() << "PostgreSQL tests skipped: TARVO_TEST_PG_URL is not set";
+    std::smatch m;
+    static const std::regex url(R"(postgresql://([^@:/]+)@([^:/]+):(\d+)/.*)");
+    ASSERT_TRUE(std::regex_match(base, m, url)) << base;
+    const std::string name = "tarvo_com_" + std::to_string(getpid());
+    auto admin = db::connect(base);
+    admin->execute("DROP DATABASE IF EXISTS " + name);
+    admin->execute("CREATE DATABASE " + name);
+    admin->execute("ALTER DATABASE " + name + " SET standard_conforming_strings = off");
+    {
+        auto db = db::connect(base.substr(0, base.rfind('/') + 1) + name);
+        schema::create(*db);
+        db->execute(
+            "INSERT INTO HR_Dept (DeptID, DeptName, DeptOrder) VALUES (1, 'a', 1), (2, 'b', 2)");
+        connect = "Provider=PostgreSQL;Host=" + m[2].str() + ";Port=" + m[3].str() +
+                  ";Database=" + name + ";User ID=" + m[1].str();
+        ToolRun r = json({"Tarvo.Department", "UpdateData", "1", "\"\\',DeptOrder=999 --\"", "1",
+                          "null", "memo"});
+        EXPECT_EQ(r.status, 0) << r.out << r.err;
+        auto rows = db->query_all("SELECT DeptName, DeptOrder FROM HR_Dept ORDER BY DeptID");
+        ASSERT_EQ(rows.rows.size(), 2u);
+        EXPECT_EQ(rows.rows[0][0], db::Value("\\',DeptOrder=999 --"));
+        EXPECT_EQ(rows.rows[0][1], db::Value(1));
+        EXPECT_EQ(rows.rows[1][0], db::Value("b"));
+        EXPECT_EQ(rows.rows[1][1], db::Value(2));
+    }
+    admin->execute("DROP DATABASE " + name);
 }
 
 TEST_F(TarvoComTest, SingleCallsExitWithTheOutcome) {
