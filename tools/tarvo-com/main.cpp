@@ -124,8 +124,9 @@ bool run_call(Session& session, const std::vector<std::string>& words, Format fo
     Outcome outcome;
     try {
         for (std::size_t i = 0; i < words.size(); ++i)
-            require_utf8(i < 2 ? "the name " + text::repaired_utf8(words[i])
-                               : "argument " + std::to_string(i - 1),
+            require_utf8(i == 0   ? std::string("the ProgID")
+                         : i == 1 ? std::string("the method name")
+                                  : "argument " + std::to_string(i - 1),
                          words[i]);
         if (words.size() < 2) throw UsageError("a call needs a ProgID and a method");
         std::vector<Argument> args;
