@@ -189,6 +189,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const WORD flags = (r.byte() % 8 == 0) ? DISPATCH_PROPERTYGET : DISPATCH_METHOD;
     std::vector<VARIANT> args;
     std::vector<Variant> keep;
+    keep.reserve(16);  // by-reference arguments point into it: it must not move
     std::vector<LONG> numbers(16);
     // Mostly the count the member takes (so calls reach the statements), sometimes any.
     static const int counts[3][9] = {
