@@ -3,7 +3,8 @@
 // Statements use '?' for every bound value on both backends; values are never pasted into
 // SQL text. Text holding a zero character is refused (22021) before anything is sent. On
 // PostgreSQL quoted text in statements is always read literally (standard_conforming_strings
-// is kept on, whatever the server, database, role or URL set). Errors carry the database's own code and message and are thrown as db::Error.
+// is kept on, whatever the server, database, role or URL set). Errors carry the database's own code
+// and message and are thrown as db::Error.
 #pragma once
 
 #include <memory>
