@@ -65,33 +65,34 @@ std::string repaired_utf8(std::string_view s) {
 
 std::string json_quote(std::string_view s) {
     std::string out = "\"";
-    for (char ch : repaired_utf8(s)) {
-        const auto c = static_cast<unsigned char>(ch);
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20 || c == 0x7F) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += ch;
-                }
+    out.reserve(s.size() + 2);
+    for (std::size_t i = 0; i < s.size();) {
+        char32_t cp;
+        const std::size_t n = decode_utf8(s, i, cp);
+        if (n == 0) {  // a malformed byte
+            out += "\xEF\xBF\xBD";
+            ++i;
+            continue;
         }
+        if (n > 1) {
+            out.append(s.substr(i, n));
+        } else if (cp == '"' || cp == '\\') {
+            out += '\\';
+            out += static_cast<char>(cp);
+        } else if (cp == '\n') {
+            out += "\\n";
+        } else if (cp == '\r') {
+            out += "\\r";
+        } else if (cp == '\t') {
+            out += "\\t";
+        } else if (cp < 0x20 || cp == 0x7F) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(cp));
+            out += buf;
+        } else {
+            out += static_cast<char>(cp);
+        }
+        i += n;
     }
     return out + "\"";
 }
