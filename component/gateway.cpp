@@ -91,6 +91,13 @@ void StaticCursor::move_next() {
     check(rs_->MoveNext(), "Recordset.MoveNext");
 }
 
+long StaticCursor::read_rows(ResultArray& out, std::size_t first, long rows) {
+    LONG read = 0;
+    check(rs_->GetRowsInto(out.cells(), static_cast<LONG>(first), static_cast<LONG>(rows), &read),
+          "Recordset.GetRowsInto");
+    return read;
+}
+
 void StaticCursor::set_page_size(long size) {
     check(rs_->put_PageSize(static_cast<LONG>(size)), "Recordset.PageSize");
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "component/failure.h"
+#include "component/result_array.h"
 #include "platform/ado/ado.h"
 #include "platform/com/variant.h"
 
@@ -29,6 +30,10 @@ class StaticCursor {
         check(field(position)->get_Value(into), "Field.Value");
     }
     void move_next();
+    // Recordset.GetRowsInto: up to `rows` rows from the current one into rows `first`,
+    // `first` + 1, ... of `out`, which must have a column for every field; returns the
+    // number of rows read.
+    long read_rows(ResultArray& out, std::size_t first, long rows);
     void set_page_size(long size);
     void set_absolute_page(long page);
     void close();

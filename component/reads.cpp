@@ -33,10 +33,7 @@ ResultArray full_listing(Gateway& gateway, const std::u16string& statement) {
     long columns = cursor.field_count();
     ResultArray out(static_cast<std::size_t>(rows) + 1, columns);
     write_header(cursor, columns, out);
-    for (long r = 1; r <= rows && !cursor.eof(); ++r) {
-        write_row(cursor, columns, r, out);
-        cursor.move_next();
-    }
+    cursor.read_rows(out, 1, rows);  // rows removed since the count stay Empty
     cursor.close();
     return out;
 }

@@ -61,16 +61,6 @@ void ResultArray::put(std::size_t row, std::size_t column, com::VARIANT value) {
     *target = owned.release();
 }
 
-com::VARIANT* ResultArray::slot(std::size_t row, std::size_t column) {
-    com::VARIANT* target = cell(row, column);
-    if (target->vt != com::VT_EMPTY) com::VariantClear(target);
-    return target;
-}
-
-const com::VARIANT& ResultArray::at(std::size_t row, std::size_t column) const {
-    return *cell(row, column);
-}
-
 void ResultArray::keep_rows(std::size_t rows) {
     if (rows > rows_) cell(rows - 1, 0);  // fails with the range in the description
     if (rows == rows_) return;

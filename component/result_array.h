@@ -29,9 +29,14 @@ class ResultArray {
     void set(std::size_t row, std::size_t column, const com::VARIANT& value);
     // Takes ownership of `value`.
     void put(std::size_t row, std::size_t column, com::VARIANT value);
-    const com::VARIANT& at(std::size_t row, std::size_t column) const;
-    // The cell, emptied, for a value to be written into it in place.
-    com::VARIANT* slot(std::size_t row, std::size_t column);
+    const com::VARIANT& at(std::size_t row, std::size_t column) const { return *cell(row, column); }
+    // The cell, emptied, for a value to be written into it in place. Inline: a read writes
+    // every cell through it.
+    com::VARIANT* slot(std::size_t row, std::size_t column) {
+        com::VARIANT* target = cell(row, column);
+        if (target->vt != com::VT_EMPTY) com::VariantClear(target);
+        return target;
+    }
     // The cell's value, handed over; the cell is left Empty.
     com::VARIANT take(std::size_t row, std::size_t column) {
         return std::exchange(*cell(row, column), com::var_empty());
@@ -39,12 +44,15 @@ class ResultArray {
     // Keeps rows 0 .. rows - 1 with their values (rows must not exceed the current count).
     void keep_rows(std::size_t rows);
 
+    // The array itself, for the data-access layer to fill its cells in place (nullptr for
+    // the empty array); this array keeps it.
+    com::SAFEARRAY* cells() { return array_; }
+
     // Hands the cells over as a SAFEARRAY (nullptr for the empty array) and leaves this
     // array empty.
     com::SAFEARRAY* release();
 
   private:
-    // Inline: a read writes every cell through it.
     com::VARIANT* cell(std::size_t row, std::size_t column) const {
         if (!array_ || row >= rows_ || column >= columns_) outside(row, column);
         return static_cast<com::VARIANT*>(array_->pvData) + row + column * rows_;

@@ -67,6 +67,14 @@ struct _Recordset : com::IDispatch {
     virtual HRESULT MoveNext() = 0;
     virtual HRESULT Close() = 0;
     virtual HRESULT get_State(LONG* state) = 0;
+    // Up to `Rows` rows from the current one on, written straight into rows `FirstRow`,
+    // `FirstRow` + 1, ... of `Target`, a two-dimensional array of VARIANT the caller owns
+    // (first index the row, second the field; at least as many fields as the recordset has):
+    // each value converted once into its cell, with no call per value. `Read` gets the
+    // number of rows written, fewer at the end of the rows; the recordset then stands after
+    // them. A failure part-way leaves the rows written so far in `Target`. Not part of the
+    // automation interface.
+    virtual HRESULT GetRowsInto(com::SAFEARRAY* Target, LONG FirstRow, LONG Rows, LONG* Read) = 0;
 };
 
 struct _Connection : com::IDispatch {

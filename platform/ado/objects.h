@@ -92,6 +92,7 @@ class RecordsetObject final : public com::DispatchObject<_Recordset> {
     HRESULT MoveNext() override;
     HRESULT Close() override;
     HRESULT get_State(LONG* state) override;
+    HRESULT GetRowsInto(com::SAFEARRAY* target, LONG first_row, LONG rows, LONG* read) override;
 
     // Opens the statement on a connection of this module (Execute uses it directly).
     HRESULT open_on(ConnectionObject* conn, const std::string& sql);

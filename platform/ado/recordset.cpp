@@ -300,6 +300,40 @@ HRESULT RecordsetObject::get_State(LONG* state) {
     return S_OK;
 }
 
+HRESULT RecordsetObject::GetRowsInto(SAFEARRAY* target, LONG first_row, LONG rows, LONG* read) {
+    if (!read) return E_POINTER;
+    *read = 0;
+    if (HRESULT h = require_open("GetRowsInto"); FAILED(h)) return h;
+    if (!target || target->vt != VT_VARIANT || target->cDims != 2 ||
+        target->rgsabound[1].cElements < static_cast<ULONG>(column_count_))
+        return fail(E_ADO_ARGUMENT, source,
+                    "GetRowsInto: the target is no array of rows with a cell for every field");
+    const std::int64_t height = target->rgsabound[0].cElements;
+    if (first_row < 0 || rows < 0 || first_row + std::int64_t{rows} > height)
+        return fail(E_ADO_ARGUMENT, source, "GetRowsInto: the rows lie outside the target");
+    auto* cells = static_cast<VARIANT*>(target->pvData);
+    current_ = nullptr;
+    LONG done = 0;
+    HRESULT h = guarded(source, [&] {
+        try {
+            for (; done < rows && rows_->seek(position_); ++done, ++position_) {
+                const db::Cursor& row = rows_->row();
+                // Cell (r, c) lies at r + c * height: the first index varies fastest.
+                VARIANT* cell = cells + first_row + done;
+                for (LONG c = 0; c < column_count_; ++c, cell += height) {
+                    if (cell->vt != VT_EMPTY) VariantClear(cell);
+                    *cell = to_variant(row.view(c));
+                }
+            }
+        } catch (const db::Error& e) {
+            return describe_failure(e, conn_->database()->backend(), source);
+        }
+        return S_OK;
+    });
+    *read = done;
+    return h;
+}
+
 HRESULT RecordsetObject::column_count(LONG* count) {
     if (!count) return E_POINTER;
     if (HRESULT h = require_open("Fields.Count"); FAILED(h)) return h;

@@ -1,6 +1,6 @@
 // Recordsets over larger results on both databases, through the typed interfaces: every row
-// in order, jumps back and forth, two recordsets read in turns on one connection, the kinds
-// of values, and failures part-way through a result.
+// in order, jumps back and forth, rows written into an array, two recordsets read in turns on
+// one connection, the kinds of values, and failures part-way through a result.
 #include <gtest/gtest.h>
 
 #include "platform/ado/ado.h"
@@ -109,6 +109,58 @@ TEST_P(Recordsets, CountsOfOrderedStatementsKeepWhatTheOrderChooses) {
     }
 }
 
+// GetRowsInto writes rows (first index the row, second the field) from the current row on
+// into the rows asked for, stops at the end of the rows, and leaves the recordset after them.
+TEST_P(Recordsets, GetRowsIntoFillsTheRowsAskedForAndMovesPastThem) {
+    auto rs = open("SELECT id, label FROM big ORDER BY id");
+    SAFEARRAYBOUND bounds[2] = {{102, 0}, {2, 0}};
+    SAFEARRAY* a = SafeArrayCreate(VT_VARIANT, 2, bounds);
+    auto* cells = static_cast<VARIANT*>(a->pvData);
+    auto cell = [&](LONG row, LONG field) -> VARIANT& { return cells[row + field * 102]; };
+    cell(2, 1) = var_text("replaced");  // a value already there is freed, not kept
+    LONG read = -1;
+    ASSERT_EQ(rs->GetRowsInto(a, 2, 100, &read), S_OK);
+    EXPECT_EQ(read, 100);
+    EXPECT_EQ(cell(0, 0).vt, VT_EMPTY);
+    EXPECT_EQ(cell(1, 1).vt, VT_EMPTY);
+    for (LONG r = 2; r < 102; ++r) {
+        ASSERT_EQ(cell(r, 0).vt, VT_I4);
+        EXPECT_EQ(cell(r, 0).lVal, r - 1);
+        EXPECT_EQ(bstr_utf8(cell(r, 1).bstrVal), "r" + std::to_string(r - 1));
+    }
+    EXPECT_EQ(id_of(rs.get()), 101);  // the recordset stands after the rows read
+    // The rest: fewer rows than asked for, then EOF, where nothing more is read.
+    ASSERT_EQ(rs->GetRowsInto(a, 0, 102, &read), S_OK);
+    EXPECT_EQ(read, 102);
+    EXPECT_EQ(cell(101, 0).lVal, 202);
+    SafeArrayDestroy(a);
+    bounds[0].cElements = kRows;
+    a = SafeArrayCreate(VT_VARIANT, 2, bounds);
+    ASSERT_EQ(rs->GetRowsInto(a, 0, kRows, &read), S_OK);
+    EXPECT_EQ(read, kRows - 202);
+    EXPECT_EQ(static_cast<VARIANT*>(a->pvData)[read - 1].lVal, kRows);
+    EXPECT_TRUE(eof(rs.get()));
+    ASSERT_EQ(rs->GetRowsInto(a, 0, 1, &read), S_OK);
+    EXPECT_EQ(read, 0);
+    SafeArrayDestroy(a);
+}
+
+TEST_P(Recordsets, GetRowsIntoRefusesATargetThatCannotHoldTheRows) {
+    auto rs = open("SELECT id, label FROM big ORDER BY id");
+    SAFEARRAYBOUND one_field[2] = {{10, 0}, {1, 0}}, two_fields[2] = {{10, 0}, {2, 0}};
+    SAFEARRAY* narrow = SafeArrayCreate(VT_VARIANT, 2, one_field);
+    SAFEARRAY* wide = SafeArrayCreate(VT_VARIANT, 2, two_fields);
+    LONG read = -1;
+    EXPECT_EQ(rs->GetRowsInto(nullptr, 0, 1, &read), ado::E_ADO_ARGUMENT);
+    EXPECT_EQ(rs->GetRowsInto(narrow, 0, 1, &read), ado::E_ADO_ARGUMENT);  // a field too few
+    EXPECT_EQ(rs->GetRowsInto(wide, 5, 6, &read), ado::E_ADO_ARGUMENT);    // past the last row
+    EXPECT_EQ(rs->GetRowsInto(wide, -1, 1, &read), ado::E_ADO_ARGUMENT);
+    EXPECT_EQ(read, 0);
+    EXPECT_EQ(id_of(rs.get()), 1);  // nothing was read
+    SafeArrayDestroy(narrow);
+    SafeArrayDestroy(wide);
+}
+
 TEST_P(Recordsets, TwoRecordsetsOnOneConnectionReadInTurns) {
     auto up = open("SELECT id, label FROM big ORDER BY id");
     auto down = open("SELECT id, label FROM big ORDER BY id DESC");
@@ -179,6 +231,16 @@ TEST_P(Recordsets, AFailurePartWayThroughIsNeverAShorterResult) {
     }
     EXPECT_EQ(h, ado::E_ADO_DATABASE);
     EXPECT_EQ(read, 4999);
+
+    // Read into an array, the rows before the failure are there and the failure is reported.
+    auto again = open(failing);
+    SAFEARRAYBOUND bounds[2] = {{kRows, 0}, {2, 0}};
+    SAFEARRAY* a = SafeArrayCreate(VT_VARIANT, 2, bounds);
+    EXPECT_EQ(again->GetRowsInto(a, 0, kRows, &read), ado::E_ADO_DATABASE);
+    EXPECT_EQ(read, 4999);
+    EXPECT_EQ(static_cast<VARIANT*>(a->pvData)[4998].lVal, 4999);
+    EXPECT_EQ(static_cast<VARIANT*>(a->pvData)[4999].vt, VT_EMPTY);
+    SafeArrayDestroy(a);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Recordsets,
