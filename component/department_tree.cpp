@@ -5,13 +5,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <memory>
-#include <optional>
-#include <utility>
 #include <vector>
 
 #include "component/reads.h"
-#include "component/row_block.h"
 #include "component/statements.h"
 #include "platform/com/bstr.h"
 
@@ -21,153 +17,141 @@ using namespace com;
 
 namespace {
 
-RowBlock read_level(Gateway& gateway, const std::u16string& statement) {
-    StaticCursor cursor = gateway.open(statement);
-    RowBlock out(cursor.field_count());
-    for (long c = 0; c < out.columns(); ++c) out.names.push_back(cursor.field_name(c));
-    while (!cursor.eof()) {
-        std::size_t row = out.add_row();
-        for (long c = 0; c < out.columns(); ++c) cursor.read_value(c, &out.cell(row, c));
-        cursor.move_next();
-    }
-    cursor.close();
-    return out;
-}
-
-// Cells column after column on the heap. The table lives only while the tree is built, so
-// it is no SAFEARRAY: a large one is mapped afresh from the system, page by page, every call.
-class Cells {
-  public:
-    Cells() = default;
-    Cells(std::size_t rows, std::size_t columns)
-        : rows_(rows), columns_(columns), cells_(rows * columns, var_empty()) {}
-    Cells(Cells&&) noexcept = default;
-    Cells& operator=(Cells&&) noexcept = default;
-    ~Cells() {
-        for (VARIANT& v : cells_) VariantClear(&v);
-    }
-    std::size_t columns() const { return columns_; }
-    const VARIANT& at(std::size_t row, std::size_t column) const {
-        return cells_[row + column * rows_];
-    }
-    VARIANT* slot(std::size_t row, std::size_t column) { return &cells_[row + column * rows_]; }
-    VARIANT take(std::size_t row, std::size_t column) {
-        return std::exchange(cells_[row + column * rows_], var_empty());
-    }
-
-  private:
-    std::size_t rows_ = 0, columns_ = 0;
-    std::vector<VARIANT> cells_;
-};
-
-// The whole table in one array in the cursor's order, sized by the cursor's row count, each
-// value converted once from the cursor straight into its cell. The array lies column after
-// column, as the result does: taking one column over in tree order stays within the small
-// span of that column.
-struct Table {
-    std::vector<std::u16string> names;
-    Cells cells;
-    std::size_t rows = 0;  // rows read (rows added since the count are left out)
-};
-
-Table read_table(Gateway& gateway, const std::u16string& statement) {
-    StaticCursor cursor = gateway.open(statement);
-    Table out;
-    const long count = cursor.record_count(), columns = cursor.field_count();
-    out.cells = Cells(static_cast<std::size_t>(count), static_cast<std::size_t>(columns));
-    for (long c = 0; c < columns; ++c) out.names.push_back(cursor.field_name(c));
-    for (; out.rows < static_cast<std::size_t>(count) && !cursor.eof(); ++out.rows) {
-        for (long c = 0; c < columns; ++c) cursor.read_value(c, out.cells.slot(out.rows, c));
-        cursor.move_next();
-    }
-    cursor.close();
-    return out;
-}
-
-// A whole number held by `v`, or nothing (NULL, text, fractions).
-std::optional<std::int64_t> whole_number(const VARIANT& v) {
+// Whether `v` holds a whole number (not NULL, a text or a fraction), and which. No
+// std::optional: it is asked for two cells of every department.
+bool whole_number(const VARIANT& v, std::int64_t& n) {
     switch (v.vt) {
         case VT_I2:
-            return v.iVal;
+            n = v.iVal;
+            return true;
         case VT_I4:
-            return v.lVal;
+            n = v.lVal;
+            return true;
         case VT_I8:
-            return v.llVal;
+            n = v.llVal;
+            return true;
         case VT_UI1:
-            return v.bVal;
+            n = v.bVal;
+            return true;
         case VT_R8:
             // Only whole numbers well inside 64 bits; anything else names no department.
-            if (v.dblVal >= -9e15 && v.dblVal <= 9e15 && v.dblVal == std::trunc(v.dblVal))
-                return static_cast<std::int64_t>(v.dblVal);
-            return std::nullopt;
+            if (!(v.dblVal >= -9e15 && v.dblVal <= 9e15 && v.dblVal == std::trunc(v.dblVal)))
+                return false;
+            n = static_cast<std::int64_t>(v.dblVal);
+            return true;
         default:
-            return std::nullopt;
+            return false;
     }
 }
 
-// A DeptID as the walk keeps it: the 16-bit identifier, or one of these markers.
-constexpr std::int32_t kNotWhole = INT32_MIN, kOutside16Bits = INT32_MIN + 1;
+// A DeptID or DeptParentID as the walk keeps it: the 16-bit identifier, or one of these
+// markers (all below -32768).
+constexpr std::int32_t kNotWhole = INT32_MIN, kOutside16Bits = INT32_MIN + 1, kNull = INT32_MIN + 2;
 
 std::int32_t id_of(const VARIANT& cell) {
-    std::optional<std::int64_t> id = whole_number(cell);
-    if (!id) return kNotWhole;
-    if (*id < -32768 || *id > 32767) return kOutside16Bits;
-    return static_cast<std::int32_t>(*id);
+    if (cell.vt == VT_NULL) return kNull;
+    std::int64_t id;
+    if (!whole_number(cell, id)) return kNotWhole;
+    if (id < -32768 || id > 32767) return kOutside16Bits;
+    return static_cast<std::int32_t>(id);
+}
+
+// Why a department about to be expanded cannot be: `id` (from id_of) read from its first
+// column `cell`.
+[[noreturn]] void refuse_department(std::int32_t id, const VARIANT& cell) {
+    std::int64_t n = 0;
+    if (id == kOutside16Bits && whole_number(cell, n))
+        fail(TARVO_E_OVERFLOW,
+             "department tree: DeptID " + std::to_string(n) + " does not fit 16 bits");
+    if (id != 0)
+        fail(TARVO_E_CONVERSION, "department tree: a DeptID that is not a whole number (" +
+                                     variant_text(cell) +
+                                     ") cannot be read as a 16-bit identifier");
+    fail(TARVO_E_CYCLE, std::string("department tree: a department has DeptID 0, which ") +
+                            "stands for the top level; the tree would never end");
 }
 
 // The identifier of a department about to be expanded: `id` (from id_of), read from its
 // first column `cell`.
 short department_id(std::int32_t id, const VARIANT& cell) {
-    if (id == kNotWhole)
-        fail(TARVO_E_CONVERSION, "department tree: a DeptID that is not a whole number (" +
-                                     variant_text(cell) +
-                                     ") cannot be read as a 16-bit identifier");
-    if (id == kOutside16Bits)
-        fail(TARVO_E_OVERFLOW, "department tree: DeptID " + std::to_string(*whole_number(cell)) +
-                                   " does not fit 16 bits");
-    if (id == 0)
-        fail(TARVO_E_CYCLE, std::string("department tree: a department has DeptID 0, which ") +
-                                "stands for the top level; the tree would never end");
+    if (id < -32768 || id == 0) refuse_department(id, cell);
     return static_cast<short>(id);
 }
 
-long column_named(const std::vector<std::u16string>& names, std::u16string_view wanted) {
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (names[i].size() != wanted.size()) continue;
+// The column of the listing's header row named `wanted` (ASCII letters in any case), or -1.
+long column_named(const ResultArray& listing, std::u16string_view wanted) {
+    for (std::size_t c = 0; c < listing.columns(); ++c) {
+        const VARIANT& name = listing.at(0, c);
+        if (name.vt != VT_BSTR) continue;
+        std::u16string_view have = bstr_view(name.bstrVal);
+        if (have.size() != wanted.size()) continue;
         bool same = true;
         for (std::size_t k = 0; k < wanted.size() && same; ++k) {
-            char16_t a = names[i][k], b = wanted[k];
-            if (a >= u'A' && a <= u'Z') a += 32;
-            if (b >= u'A' && b <= u'Z') b += 32;
-            same = a == b;
+            char16_t x = have[k], y = wanted[k];
+            if (x >= u'A' && x <= u'Z') x += 32;
+            if (y >= u'A' && y <= u'Z') y += 32;
+            same = x == y;
         }
-        if (same) return static_cast<long>(i);
+        if (same) return static_cast<long>(c);
     }
     return -1;
 }
+
+// The departments of a listing of the whole table (row 0 the header, row i + 1 department
+// i): each one's DeptID and DeptParentID as identifiers (id_of), read in one pass down the
+// two columns, so the walk, which visits departments out of order, never goes back to the
+// cells for them.
+class Departments {
+  public:
+    explicit Departments(const ResultArray& listing)
+        : listing_(listing), parent_column_(column_named(listing, u"DeptParentID")) {
+        const std::size_t count = listing.rows() ? listing.rows() - 1 : 0;
+        ids.resize(count, kNotWhole);
+        parents.resize(count, kNotWhole);
+        if (listing.columns() > 0)
+            for (std::size_t i = 0; i < count; ++i) ids[i] = id_of(listing.at(i + 1, 0));
+        if (parent_column_ >= 0)
+            for (std::size_t i = 0; i < count; ++i)
+                parents[i] = id_of(listing.at(i + 1, parent_column_));
+    }
+
+    std::size_t count() const { return ids.size(); }
+    bool has_parent_column() const { return parent_column_ >= 0; }
+    // The first cell of department `i`, its DeptID.
+    const VARIANT& id_cell(std::size_t i) const { return listing_.at(i + 1, 0); }
+    // Whether the level statement of `parent` selects department `i`: DeptParentID NULL for
+    // 0, equal to `parent` otherwise (a fraction, a text or a number outside 16 bits never is).
+    bool in_level(std::size_t i, short parent) const {
+        return parents[i] == (parent == 0 ? kNull : parent);
+    }
+
+    std::vector<std::int32_t> ids, parents;  // kNotWhole for a missing column
+
+  private:
+    const ResultArray& listing_;
+    long parent_column_;
+};
 
 // The table's rows grouped by parent, in the order they came: for each parent its first
 // child, and for each row the next row with the same parent. Parents are counted from the
 // smallest one present, so the lists take room for the identifiers in use only.
 class TreeWalk {
   public:
-    TreeWalk(Table& table, short start) : table_(table), ids_(table.rows), next_(table.rows) {
-        long parent_column = column_named(table_.names, u"DeptParentID");
-        if (parent_column < 0) fail(TARVO_E_CONVERSION, "HR_Dept has no column DeptParentID");
-        std::vector<std::int32_t> parents(table_.rows);
+    TreeWalk(const Departments& departments, short start)
+        : departments_(departments), next_(departments.count()) {
+        if (!departments_.has_parent_column())
+            fail(TARVO_E_CONVERSION, "HR_Dept has no column DeptParentID");
+        const std::vector<std::int32_t>& parents = departments_.parents;
         std::int32_t low = 32767, high = -32768;
-        for (std::size_t i = 0; i < table_.rows; ++i) {
-            // Kept apart from the cells: the walk visits rows out of order.
-            ids_[i] = table_.cells.columns() ? id_of(table_.cells.at(i, 0)) : kNotWhole;
-            parents[i] = id_of(table_.cells.at(i, parent_column));
-            if (parents[i] < -32768) continue;  // NULL or no 16-bit identifier: no parent
-            low = std::min(low, parents[i]);
-            high = std::max(high, parents[i]);
+        for (std::int32_t p : parents) {
+            if (p < -32768) continue;  // NULL or no 16-bit identifier: no parent
+            low = std::min(low, p);
+            high = std::max(high, p);
         }
         low_ = low;
         first_.assign(high >= low ? high - low + 1 : 0, -1);
         // Pushed to the front from the last row up, so each list keeps the rows' order.
-        for (std::size_t i = table_.rows; i-- > 0;) {
+        for (std::size_t i = departments_.count(); i-- > 0;) {
             if (parents[i] < -32768) continue;
             std::int32_t& head = first_[parents[i] - low_];
             next_[i] = head;
@@ -176,13 +160,10 @@ class TreeWalk {
         if (start != 0) mark(start);
     }
 
-    // Appends row `row` of the level and all of its descendants to `out` (level rows as
-    // -1 - row, table rows as their number), depth first, without recursion (a chain of
-    // departments may be tens of thousands deep).
-    void add_subtree(RowBlock& level, std::size_t row, std::vector<std::int32_t>& out) {
-        if (level.columns() == 0) fail(TARVO_E_CONVERSION, "HR_Dept has no columns");
-        const VARIANT& id_cell = level.cell(row, 0);
-        visit(department_id(id_of(id_cell), id_cell), -1 - static_cast<std::int32_t>(row), out);
+    // Appends department `i` and all of its descendants to `out`, depth first, without
+    // recursion (a chain of departments may be tens of thousands deep).
+    void add_subtree(std::size_t i, std::vector<std::int32_t>& out) {
+        visit(static_cast<std::int32_t>(i), out);
         while (!pending_.empty()) {
             std::int32_t i = pending_.back();
             if (i < 0) {
@@ -190,15 +171,15 @@ class TreeWalk {
                 continue;
             }
             pending_.back() = next_[i];
-            if (table_.cells.columns() == 0) fail(TARVO_E_CONVERSION, "HR_Dept has no columns");
-            visit(department_id(ids_[i], table_.cells.at(i, 0)), i, out);
+            visit(i, out);
         }
     }
 
   private:
-    void visit(short id, std::int32_t placed, std::vector<std::int32_t>& out) {
+    void visit(std::int32_t i, std::vector<std::int32_t>& out) {
+        short id = department_id(departments_.ids[i], departments_.id_cell(i));
         mark(id);
-        out.push_back(placed);
+        out.push_back(i);
         std::int32_t k = id - low_;
         if (k >= 0 && k < static_cast<std::int32_t>(first_.size()) && first_[k] >= 0)
             pending_.push_back(first_[k]);
@@ -211,10 +192,9 @@ class TreeWalk {
         seen_.set(bit);
     }
 
-    Table& table_;
-    std::vector<std::int32_t> ids_;      // each row's DeptID (id_of)
-    std::vector<std::int32_t> next_;     // the next row with the same parent, or -1
-    std::vector<std::int32_t> first_;    // per parent from low_: its first row, or -1
+    const Departments& departments_;
+    std::vector<std::int32_t> next_;     // the next department with the same parent, or -1
+    std::vector<std::int32_t> first_;    // per parent from low_: its first child, or -1
     std::vector<std::int32_t> pending_;  // per open level: the next child to visit
     std::int32_t low_ = 0;
     std::bitset<65536> seen_;
@@ -223,27 +203,31 @@ class TreeWalk {
 }  // namespace
 
 ResultArray department_tree(Gateway& gateway, short parent) {
-    RowBlock level = read_level(gateway, in_key_order(department_level(parent), u"DeptID"));
-    Table table;
-    std::vector<std::int32_t> order;  // the result's rows: -1 - level row, or table row
-    if (level.rows() > 0) {
-        table = read_table(gateway, in_key_order(department_page(), u"DeptID"));
-        TreeWalk walk(table, parent);
-        for (std::size_t r = 0; r < level.rows(); ++r) walk.add_subtree(level, r, order);
-    }
-    const long columns = level.columns();
-    ResultArray out(order.size() + 1, columns);
-    for (long c = 0; c < columns; ++c) out.put(0, c, var_text(std::u16string_view(level.names[c])));
-    for (long c = 0; c < columns; ++c) {  // column by column, as both arrays lie
-        for (std::size_t r = 0; r < order.size(); ++r) {
-            std::int32_t from = order[r];
-            if (from >= 0 && c < static_cast<long>(table.cells.columns()))
-                *out.slot(r + 1, c) = table.cells.take(from, c);
-            else if (from < 0)
-                *out.slot(r + 1, c) = std::exchange(level.cell(-1 - from, c), var_empty());
+    // The level statement tells whether `parent` has children at all. When it has, they come
+    // with every deeper level from one full listing of the table, which then becomes the
+    // result: its rows are put in tree order where they are.
+    {
+        StaticCursor level = gateway.open(in_key_order(department_level(parent), u"DeptID"));
+        if (level.eof()) {
+            const long columns = level.field_count();
+            ResultArray out(1, columns);
+            for (long c = 0; c < columns; ++c)
+                out.put(0, c, var_text(std::u16string_view(level.field_name(c))));
+            level.close();
+            return out;
         }
+        level.close();
     }
-    return out;
+    ResultArray listing = full_listing(gateway, in_key_order(department_page(), u"DeptID"));
+    Departments departments(listing);
+    TreeWalk walk(departments, parent);
+    std::vector<std::int32_t> order;  // departments in tree order
+    order.reserve(departments.count());
+    // Both statements are ordered by the key, so the level's departments come in its order.
+    for (std::size_t i = 0; i < departments.count(); ++i)
+        if (departments.in_level(i, parent)) walk.add_subtree(i, order);
+    listing.reorder_rows(1, order);
+    return listing;
 }
 
 }  // namespace tarvo

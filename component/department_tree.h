@@ -3,11 +3,11 @@
 // all of its descendants (depth-first pre-order). The department `parent` itself is not part
 // of it.
 //
-// The direct children come from the level statement itself ("... where DeptParentID IS
-// NULL" or "... where DeptParentID=n "); when there are any, the deeper levels come from
-// one read of the whole table ("Select * from HR_Dept") grouped by DeptParentID in the order
-// the rows come. That is the order one statement per parent gives on SQLite (rowid order
-// either way) and on PostgreSQL until an update moves a row version (docs/component.md).
+// The level statement ("... where DeptParentID IS NULL" or "... where DeptParentID=n ")
+// says whether there are any direct children; when there are, they and the deeper levels
+// come from one read of the whole table ("Select * from HR_Dept"), grouped by DeptParentID
+// in the order the rows come. Both statements are ordered by DeptID, so siblings come in
+// the order of their key on both databases (docs/component.md).
 //
 // A department reached twice (the parent links form a cycle) or a DeptID of 0 in the
 // subtree fails the call; a NULL DeptID fails with a conversion error and one outside

@@ -71,6 +71,23 @@ void ResultArray::keep_rows(std::size_t rows) {
     *this = std::move(kept);
 }
 
+void ResultArray::reorder_rows(std::size_t first, const std::vector<std::int32_t>& from) {
+    if (first + from.size() > rows_) outside(first + from.size() - 1, 0);
+    for (std::int32_t r : from)
+        if (r < 0 || first + r >= rows_) outside(first + r, 0);
+    std::vector<com::VARIANT> buffer(from.size());
+    for (std::size_t c = 0; c < columns_ && !from.empty(); ++c) {
+        com::VARIANT* column = cell(first, c);
+        for (std::size_t k = 0; k < from.size(); ++k)
+            buffer[k] = std::exchange(column[from[k]], com::var_empty());
+        for (std::size_t k = 0; k < from.size(); ++k) {
+            if (column[k].vt != com::VT_EMPTY) com::VariantClear(&column[k]);  // a dropped row
+            column[k] = buffer[k];
+        }
+    }
+    keep_rows(first + from.size());
+}
+
 com::SAFEARRAY* ResultArray::release() {
     rows_ = columns_ = 0;
     return std::exchange(array_, nullptr);

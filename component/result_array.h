@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <utility>
+#include <vector>
 
 #include "platform/com/safearray.h"
 #include "platform/com/variant.h"
@@ -43,6 +45,11 @@ class ResultArray {
     }
     // Keeps rows 0 .. rows - 1 with their values (rows must not exceed the current count).
     void keep_rows(std::size_t rows);
+    // Row first + from[k] becomes row first + k, for every k (`from` names distinct rows);
+    // the rows before `first` stay, the others are dropped: the array keeps first +
+    // from.size() rows. Each column is rearranged where it lies, through a buffer of one
+    // column, so no second array of the whole size is needed.
+    void reorder_rows(std::size_t first, const std::vector<std::int32_t>& from);
 
     // The array itself, for the data-access layer to fill its cells in place (nullptr for
     // the empty array); this array keeps it.

@@ -150,6 +150,28 @@ TEST(ResultArray, TheEmptyArrayIsANullSafeArrayAndRowsCanBeCut) {
     EXPECT_EQ(failure_of([&] { page.at(2, 0); }).code, TARVO_E_INDEX);
 }
 
+// The tree's rearrangement: rows after `first` are put in the order given, the others dropped.
+TEST(ResultArray, RowsAreReorderedInPlaceAndTheRestDropped) {
+    ResultArray a(5, 2);
+    a.put(0, 0, var_text("DeptID"));
+    for (int r = 1; r < 5; ++r) {
+        a.set(r, 0, var_i4(r));
+        a.put(r, 1, var_text("name " + std::to_string(r)));
+    }
+    a.reorder_rows(1, {3, 0, 2});  // rows 4, 1, 3; row 2 is dropped
+    ASSERT_EQ(a.rows(), 4u);
+    EXPECT_EQ(bstr_utf8(a.at(0, 0).bstrVal), "DeptID");
+    const int expected[] = {4, 1, 3};
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(a.at(k + 1, 0).lVal, expected[k]);
+        EXPECT_EQ(bstr_utf8(a.at(k + 1, 1).bstrVal), "name " + std::to_string(expected[k]));
+    }
+    EXPECT_EQ(failure_of([&] { a.reorder_rows(1, {0, 5}); }).code, TARVO_E_INDEX);
+    EXPECT_EQ(a.at(1, 0).lVal, 4);  // a refused order moves nothing
+    a.reorder_rows(1, {});
+    EXPECT_EQ(a.rows(), 1u);
+}
+
 TEST(TypeLibrary, SlotsDispidsAndParameterNames) {
     const auto& lib = type_library();
     EXPECT_EQ(lib.name, "Tarvo");
