@@ -18,6 +18,23 @@ void Connection::rollback_to(std::string_view name) {
     execute("ROLLBACK TO SAVEPOINT " + std::string(name));
 }
 
+int Connection::read_blob(std::string_view sql, const Params& params, std::optional<Bytes>& blob) {
+    auto cursor = query(sql, params);
+    if (!cursor->next()) return 0;
+    if (cursor->column_count() == 0) throw Error(-1, "", "查询没有返回列");
+    std::optional<Bytes> got;
+    const ValueView v = cursor->view(0);
+    if (v.kind == ValueView::Kind::text || v.kind == ValueView::Kind::bytes) {
+        got.emplace(v.data.begin(), v.data.end());
+    } else if (v.kind != ValueView::Kind::null) {
+        const std::string text = v.to_value().to_string();
+        got.emplace(text.begin(), text.end());
+    }
+    if (cursor->next()) return 2;
+    blob = std::move(got);
+    return 1;
+}
+
 Result Connection::query_all(std::string_view sql, const Params& params) {
     auto cursor = query(sql, params);
     Result result;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -85,6 +86,12 @@ class Connection {
     virtual void release(std::string_view name);
     virtual void rollback_to(std::string_view name);
 
+    // Reads one byte block: the first column of the query's only row, as bytes (text as
+    // its bytes, other values as their text, NULL as nullopt). Returns the number of rows
+    // the query found: 0, 1, or 2 for more than one; `blob` is set only for 1. Besides the
+    // block returned, at most one copy of it is held while it is read (PostgreSQL reads a
+    // byte block column in pieces).
+    virtual int read_blob(std::string_view sql, const Params& params, std::optional<Bytes>& blob);
     // Runs a query and reads every row.
     Result query_all(std::string_view sql, const Params& params = {});
     // Runs a script of several statements without parameters (DDL).

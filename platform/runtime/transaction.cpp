@@ -1,6 +1,11 @@
 #include "platform/runtime/transaction.h"
 
 namespace runtime {
+namespace {
+
+constexpr const char* kMoreThanOneRow = "查询返回了多于一行的数据";
+
+}  // namespace
 
 bool locked_by_others(int dbcode, std::string_view sqlstate) {
     // SQLite's extended codes keep the primary code in the low byte; PostgreSQL's server
@@ -23,6 +28,13 @@ int Transaction::failed(const db::Error& e) {
     sqldbcode_ = e.code();
     sqlerrtext_ = e.what();
     sqlstate_ = e.sqlstate();
+    sqlnrows_ = 0;
+    return sqlcode_;
+}
+
+int Transaction::not_found() {
+    sqlcode_ = kNotFound;
+    sqlerrtext_.clear();
     sqlnrows_ = 0;
     return sqlcode_;
 }
@@ -74,15 +86,10 @@ int Transaction::select_into(std::string_view sql, const db::Params& params,
     if (!conn_) return not_connected();
     try {
         auto cursor = conn_->query(sql, params);
-        if (!cursor->next()) {
-            sqlcode_ = kNotFound;
-            sqlerrtext_.clear();
-            sqlnrows_ = 0;
-            return sqlcode_;
-        }
+        if (!cursor->next()) return not_found();
         std::vector<db::Value> row;
         for (std::size_t c = 0; c < cursor->column_count(); ++c) row.push_back(cursor->value(c));
-        if (cursor->next()) throw db::Error(-1, "21000", "查询返回了多于一行的数据");
+        if (cursor->next()) throw db::Error(-1, "21000", kMoreThanOneRow);
         into = std::move(row);
         return ok(1);
     } catch (const db::Error& e) {
@@ -112,20 +119,19 @@ int Transaction::select_count(std::string_view sql, const db::Params& params, st
 
 int Transaction::selectblob(std::string_view sql, const db::Params& params,
                             std::optional<db::Bytes>& blob) {
-    std::vector<db::Value> row;
-    int rc = select_into(sql, params, row);
-    if (rc != kSuccess) return rc;
-    if (row.empty()) return failed(db::Error(-1, "", "查询没有返回列"));
-    const db::Value& v = row[0];
-    if (v.is_null()) {
-        blob.reset();
-    } else if (v.is_bytes()) {
-        blob = v.as_bytes();
-    } else {
-        std::string s = v.to_string();  // a database that stored text in the column
-        blob = db::Bytes(s.begin(), s.end());
+    if (!conn_) return not_connected();
+    try {
+        switch (conn_->read_blob(sql, params, blob)) {
+            case 0:
+                return not_found();
+            case 1:
+                return ok(1);
+            default:
+                throw db::Error(-1, "21000", kMoreThanOneRow);
+        }
+    } catch (const db::Error& e) {
+        return failed(e);
     }
-    return rc;
 }
 
 int Transaction::updateblob(std::string_view sql, db::Bytes blob, const db::Params& params) {

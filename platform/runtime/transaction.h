@@ -61,7 +61,8 @@ class Transaction {
     int execute(std::string_view sql, const db::Params& params = {});
     // Convenience: a select of one integer (count(*)). `count` is left alone on failure.
     int select_count(std::string_view sql, const db::Params& params, std::int64_t& count);
-    // Reads one blob column of one row. `blob` is null (nullopt) when the row has none.
+    // Reads one blob column of one row. `blob` is null (nullopt) when the row has none. A
+    // large blob is held once besides the database's piece of it (db::Connection::read_blob).
     int selectblob(std::string_view sql, const db::Params& params, std::optional<db::Bytes>& blob);
     // Writes one blob: `sql` binds the blob at its first '?' and `params` after it. A
     // caller done with the bytes moves them in, so a large photo is not copied once more.
@@ -78,6 +79,7 @@ class Transaction {
   private:
     int ok(std::int64_t rows = 0);
     int failed(const db::Error& e);
+    int not_found();
     int not_connected();
     void begin_write();
     // Rolls back the unit run_unit began (its transaction, or back to its savepoint).

@@ -4,6 +4,7 @@
 
 #include <libpq-fe.h>
 
+#include "platform/db/postgres/pg_blob.h"
 #include "platform/db/postgres/pg_stream.h"
 #include "platform/db/postgres/pg_values.h"
 
@@ -25,6 +26,11 @@ class PgConnection : public Connection {
 
     std::unique_ptr<Cursor> query(std::string_view sql, const Params& params) override {
         return session_.send(sql, params);
+    }
+
+    int read_blob(std::string_view sql, const Params& params, std::optional<Bytes>& blob) override {
+        int rows = pg::read_blob_in_pieces(session_, sql, params, blob);
+        return rows >= 0 ? rows : Connection::read_blob(sql, params, blob);
     }
 
     void begin() override { session_.simple("BEGIN"); }

@@ -97,6 +97,7 @@ class Stream final : public Cursor {
     bool next() override;
     std::size_t column_count() const override { return names_.size(); }
     const std::string& column_name(std::size_t col) const override { return names_.at(col); }
+    Oid column_type(std::size_t col) const { return types_.at(col); }
     ValueView view(std::size_t col) const override;
     std::string_view text(std::size_t col, bool* null) const override;
 
