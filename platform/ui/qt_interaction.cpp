@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <vector>
 
+#include "platform/ui/name_icon_provider.h"
 #include "platform/ui/presentation.h"
 
 namespace ui {
@@ -126,8 +127,12 @@ int QtInteraction::message_box(const runtime::MessageBoxRequest& request) {
 
 runtime::FileChoice QtInteraction::file_dialog(const runtime::FileDialogRequest& request) {
     const bool save = request.kind == runtime::FileDialogRequest::Kind::save;
+    // Always Qt's own dialog, so that what it opens is ours to decide: it lists files by
+    // name and never reads them (NameIconProvider), nor a folder's icon settings.
+    NameIconProvider icons;
     QFileDialog dialog(parent_for(presentation_, request.window), qt(request.title));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontUseCustomDirectoryIcons);
+    dialog.setIconProvider(&icons);
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
