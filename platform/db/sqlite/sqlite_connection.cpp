@@ -2,12 +2,15 @@
 #include "platform/db/sqlite/sqlite_connection.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <charconv>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/db/database_files.h"
 #include "platform/db/zero_text.h"
 
 namespace db {
@@ -170,7 +173,11 @@ class SqliteCursor : public Cursor {
 
 class SqliteConnection : public Connection {
   public:
-    explicit SqliteConnection(sqlite3* h) : h_(h) {}
+    explicit SqliteConnection(sqlite3* h) : h_(h) {
+        // Listed while open, so that the process never opens the files behind SQLite's back.
+        const char* file = sqlite3_db_filename(h, "main");
+        if (file && *file) file_.emplace(file);
+    }
     ~SqliteConnection() override { sqlite3_close_v2(h_); }
 
     Backend backend() const override { return Backend::sqlite; }
@@ -209,6 +216,7 @@ class SqliteConnection : public Connection {
 
   private:
     sqlite3* h_;
+    std::optional<OpenDatabaseFile> file_;
 };
 
 struct Options {
@@ -252,17 +260,21 @@ Options parse_location(std::string_view location) {
 std::unique_ptr<Connection> open_sqlite(std::string_view location) {
     Options o = parse_location(location);
     if (o.path.empty()) throw Error(SQLITE_CANTOPEN, "", "no database file given");
+    std::error_code ec;
+    const bool is_new = o.path != ":memory:" && !std::filesystem::exists(o.path, ec);
     sqlite3* h = nullptr;
     int rc = sqlite3_open_v2(o.path.c_str(), &h, o.flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         std::string msg = h ? sqlite3_errmsg(h) : sqlite3_errstr(rc);
         int code = h ? sqlite3_extended_errcode(h) : rc;
         sqlite3_close_v2(h);
-        std::error_code ec;
         if (!(o.flags & SQLITE_OPEN_CREATE) && !std::filesystem::exists(o.path, ec))
             msg = "the database file does not exist";
         throw Error(code, "", "cannot open " + o.path + ": " + msg);
     }
+    // A new database holds personal data: for its user alone. Its -wal and -shm files take
+    // the same mode from it. Nothing is written to it yet.
+    if (is_new) ::chmod(o.path.c_str(), S_IRUSR | S_IWUSR);
     auto conn = std::make_unique<SqliteConnection>(h);
     sqlite3_busy_timeout(h, o.busy_timeout_ms);
     sqlite3_extended_result_codes(h, 1);
