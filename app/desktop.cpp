@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "platform/runtime/replace_file.h"
 #include "platform/runtime/script_driver.h"
 #include "tools/tarvo-db/default_db.h"
 
@@ -92,6 +93,9 @@ int Desktop::run() {
 }
 
 bool Desktop::start() {
+    // Exports and the photo file: a size limit fails a write instead of ending the program,
+    // and what a program that died left half-written goes.
+    runtime::prepare_file_writing({files_.drive_c()});
     if (!connect_database() || !load_screens()) return false;
     presentation_ = std::make_unique<ui::Presentation>(app_);
     dialogs_.set_presentation(presentation_.get());

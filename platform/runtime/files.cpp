@@ -1,13 +1,11 @@
 #include "platform/runtime/files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
 #include <system_error>
+
+#include "platform/db/database_files.h"
+#include "platform/runtime/replace_file.h"
 
 namespace runtime {
 
@@ -31,44 +29,7 @@ bool is_drive_path(std::string_view p) {
     return p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':';
 }
 
-// Writes all of `bytes` to `fd` and forces them to disk; false on the first failure.
-bool write_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return ::fsync(fd) == 0;
-}
-
-// The file a write to `target` lands in: the end of a symbolic link, else `target`.
-fs::path write_target(const fs::path& target) {
-    std::error_code ec;
-    if (!fs::is_symlink(target, ec)) return target;
-    fs::path real = fs::canonical(target, ec);
-    return ec ? target : real;
-}
-
 }  // namespace
-
-bool replace_file(const fs::path& target, std::string_view bytes) {
-    const fs::path real = write_target(target);
-    // A file the user may not write stays as it is, as it did when written in place.
-    if (::access(real.c_str(), F_OK) == 0 && ::access(real.c_str(), W_OK) != 0) return false;
-    fs::path tmp = real;
-    tmp += ".tarvo-" + std::to_string(::getpid()) + ".tmp";
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    struct stat old {};
-    if (::stat(real.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        ::fchmod(fd, old.st_mode & 07777);  // best effort: the new file looks like the old
-    bool ok = write_all(fd, bytes);
-    ok = ::close(fd) == 0 && ok;
-    if (ok) ok = ::rename(tmp.c_str(), real.c_str()) == 0;
-    if (!ok) ::unlink(tmp.c_str());
-    return ok;
-}
 
 fs::path Files::map(std::string_view path) const {
     std::string p(path);
@@ -81,9 +42,8 @@ fs::path Files::map(std::string_view path) const {
     fs::path root =
         letter == 'c' ? drive_c_ : drive_c_.parent_path() / (std::string("drive_") + letter);
     // A drive's root always exists, as it does on Windows: "c:\\x.txt" must be writable on
-    // a machine that never wrote to the drive before.
-    std::error_code ec;
-    fs::create_directories(root, ec);
+    // a machine that never wrote to the drive before. It holds the user's files: private.
+    create_private_folder(root);
     // As on Windows, ".." stops at the drive's root: "c:\\..\\x" is "c:\\x", never a file
     // outside the drive's folder.
     fs::path inside;
@@ -102,6 +62,10 @@ std::string Files::local(std::string_view path) const {
     return is_drive_path(p) ? map(p).string() : p;
 }
 
+bool Files::is_database_file(std::string_view path) const {
+    return db::is_open_database_file(map(path));
+}
+
 std::int64_t Files::length(std::string_view path) const {
     std::error_code ec;
     const fs::path p = map(path);
@@ -113,7 +77,7 @@ std::int64_t Files::length(std::string_view path) const {
 int Files::open_read(std::string_view path) {
     const fs::path p = map(path);
     std::error_code ec;
-    if (!fs::is_regular_file(p, ec)) return -1;
+    if (!fs::is_regular_file(p, ec) || db::is_open_database_file(p)) return -1;
     auto in = std::make_unique<std::ifstream>(p, std::ios::binary);
     if (!*in) return -1;
     const int handle = next_handle_++;
@@ -153,6 +117,7 @@ int Files::remove(std::string_view path) {
     const fs::path p = map(path);
     if (!fs::exists(fs::symlink_status(p, ec))) return 1;
     if (fs::is_directory(p, ec)) return -1;  // a folder is not a file to delete
+    if (db::is_open_database_file(p)) return -1;
     fs::remove(p, ec);
     return ec ? -1 : 1;
 }
@@ -162,7 +127,7 @@ int Files::write_bytes(std::string_view path, const db::Bytes& bytes) {
     std::error_code ec;
     if (is_drive_path(path)) fs::create_directories(p.parent_path(), ec);
     const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    return replace_file(p, view) ? 1 : -1;
+    return replace_file(p, view, FileAccess::private_) ? 1 : -1;
 }
 
 }  // namespace runtime

@@ -1,6 +1,9 @@
 // File services of the screens: length, stream reading in blocks, seek, close, delete and
 // writing a byte block.
 //
+// The files of a database open in this process are never opened, written or deleted here:
+// closing a descriptor of them would drop SQLite's locks (db/database_files.h).
+//
 // Windows paths keep working: "c:\tempemployee.JPG" lands in a per-user folder (the drive
 // root, see default_drive_c) with backslashes turned into slashes. Other drive letters map
 // to sibling folders (drive_d, ...). Absolute POSIX paths stay as they are.
@@ -17,13 +20,6 @@
 #include "platform/db/value.h"
 
 namespace runtime {
-
-// Replaces the file at `target` with exactly `bytes`: they are written to a temporary file
-// beside it, flushed to disk and renamed over it, so a failed write (a full disk, a size
-// limit) leaves the old file whole and no temporary file behind. A symbolic link is
-// followed; an existing file keeps its permissions, and one that may not be written is
-// left alone. False when the file was not replaced.
-bool replace_file(const std::filesystem::path& target, std::string_view bytes);
 
 class Files {
   public:
@@ -42,11 +38,14 @@ class Files {
     std::filesystem::path map(std::string_view path) const;
     // A drive path ("c:\...") as the local path it stands for; any other path as it is.
     std::string local(std::string_view path) const;
+    // Whether the path names a file of a database open in this process (or its companion).
+    bool is_database_file(std::string_view path) const;
 
     // Size in bytes; negative when the file cannot be measured.
     std::int64_t length(std::string_view path) const;
 
-    // Opens a file for reading bytes as stored; a handle > 0, or -1.
+    // Opens a file for reading bytes as stored; a handle > 0, or -1 (also for a file of an
+    // open database).
     int open_read(std::string_view path);
     // Reads the next block of at most kMaxRead bytes into `block` (replacing its content).
     // Returns the bytes read, 0 at the end of the file, -1 for a bad handle or read error.
@@ -58,9 +57,8 @@ class Files {
 
     // Deletes a file; a missing file is no error (1). -1 when it exists and stays.
     int remove(std::string_view path);
-    // Replaces the file with exactly `bytes` (written beside it, then renamed over it, so
-    // a failed write leaves the old file whole). Creates the drive folders it needs.
-    // Returns 1, or -1.
+    // Replaces the file with exactly `bytes` (see replace_file), for the user alone: it
+    // holds personal data. Creates the drive folders it needs. Returns 1, or -1.
     int write_bytes(std::string_view path, const db::Bytes& bytes);
 
   private:

@@ -1,5 +1,7 @@
 #include "tools/tarvo-db/default_db.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -19,8 +21,10 @@ std::string default_url() {
         base = fs::temp_directory_path();
     }
     fs::path dir = base / "tarvo";
+    // The user's own data: a folder for the user alone (one that exists keeps its mode).
     std::error_code ec;
-    fs::create_directories(dir, ec);
+    fs::create_directories(base, ec);
+    ::mkdir(dir.c_str(), S_IRWXU);
     return "sqlite:" + (dir / "tarvo.db").string();
 }
 

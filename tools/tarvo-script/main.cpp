@@ -10,6 +10,7 @@
 #include <iostream>
 #include <string>
 
+#include "platform/runtime/replace_file.h"
 #include "platform/runtime/script_driver.h"
 #include "screens/host/host.h"
 #include "screens/host/screen_library.h"
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
     const std::string drive_c = args->value("--drive-c");
     runtime::Files files(drive_c.empty() ? runtime::Files::default_drive_c()
                                          : std::filesystem::path(drive_c));
+    runtime::prepare_file_writing({files.drive_c()});
     runtime::Application app(ui, files);
     host::Host host(app);
     host.gs_username = args->value("--user", login_name());

@@ -1,6 +1,6 @@
 // saveasascii: the rows as tab-separated text in code page 936.
 #include "platform/runtime/datawindow/data_window.h"
-#include "platform/runtime/files.h"
+#include "platform/runtime/replace_file.h"
 #include "platform/text/gbk.h"
 
 namespace runtime {
