@@ -63,7 +63,7 @@ bool Desktop::connect_database() {
     const std::string url =
         options_.prepare || options_.db.empty() ? url_ : db::existing_only(url_);
     if (host_.sqlca.connect(url) != 0) {
-        fail("无法打开数据库 " + db::masked(url_) + "：" + host_.sqlca.sqlerrtext());
+        fail("无法打开数据库 " + db::masked(url_) + "：" + host_.sqlca.reason());
         return false;
     }
     std::int64_t count = 0;

@@ -1,5 +1,6 @@
 #include "platform/runtime/datawindow_control.h"
 
+#include "platform/db/error_reason.h"
 #include "platform/runtime/application.h"
 #include "platform/runtime/transaction.h"
 #include "platform/runtime/window.h"
@@ -14,8 +15,11 @@ DataWindowControl::DataWindowControl(std::string name)
         if (run_event("dberror", [&] { return dberror(e); }) == 1) return;
         Application* app = application();
         if (!app) return;
+        // The cause in plain words first, when it is a common one; the database's own
+        // code and text after it, for the administrator.
         std::string text = "数据库操作失败（错误代码 " + std::to_string(e.code) + "）：" + e.text;
-        if (locked_by_others(e.code)) text = "数据库正被其他用户锁定，请稍后再试。\n" + text;
+        if (std::string cause = db::common_reason(e.code, e.sqlstate, e.text); !cause.empty())
+            text = cause + "。\n" + text;
         if (e.row > 0) text += "\n行：" + std::to_string(e.row);
         if (!e.sql.empty()) text += "\nSQL：" + e.sql;
         app->show_message(parent(), "db-error", "数据库错误", text, Icon::stop_sign);

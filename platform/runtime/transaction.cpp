@@ -1,18 +1,13 @@
 #include "platform/runtime/transaction.h"
 
+#include "platform/db/error_reason.h"
+
 namespace runtime {
 namespace {
 
 constexpr const char* kMoreThanOneRow = "查询返回了多于一行的数据";
 
 }  // namespace
-
-bool locked_by_others(int dbcode, std::string_view sqlstate) {
-    // SQLite's extended codes keep the primary code in the low byte; PostgreSQL's server
-    // errors carry code 0 and a SQLSTATE.
-    const int primary = dbcode > 0 ? dbcode & 0xff : 0;
-    return primary == 5 || primary == 6 || sqlstate == "55P03" || sqlstate == "40P01";
-}
 
 int Transaction::ok(std::int64_t rows) {
     sqlcode_ = kSuccess;
@@ -30,6 +25,10 @@ int Transaction::failed(const db::Error& e) {
     sqlstate_ = e.sqlstate();
     sqlnrows_ = 0;
     return sqlcode_;
+}
+
+std::string Transaction::reason() const {
+    return db::explain(sqldbcode_, sqlstate_, sqlerrtext_);
 }
 
 int Transaction::not_found() {

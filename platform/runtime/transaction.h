@@ -21,11 +21,6 @@
 
 namespace runtime {
 
-// True when a failure with this code (Transaction::sqldbcode) or SQLSTATE came from a lock
-// that another connection holds: SQLite's busy and locked codes, PostgreSQL's lock and
-// deadlock states.
-bool locked_by_others(int dbcode, std::string_view sqlstate = {});
-
 class Transaction {
   public:
     enum Code { kSuccess = 0, kNotFound = 100, kError = -1 };
@@ -48,6 +43,9 @@ class Transaction {
     // The database's own error code of the last failure (see db::Error::code).
     int sqldbcode() const { return sqldbcode_; }
     const std::string& sqlstate() const { return sqlstate_; }
+    // The last failure as the user is told it: its common cause in Chinese when it has one
+    // ("磁盘已满"), then sqlerrtext (db::explain).
+    std::string reason() const;
     // Rows changed by the last write, or rows read by the last select.
     std::int64_t sqlnrows() const { return sqlnrows_; }
 

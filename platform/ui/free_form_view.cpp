@@ -184,7 +184,8 @@ void FreeFormView::show_picture(const std::string& object) {
     const std::string file = control_.data().picture_filename(object);
     QImage image;
     runtime::Window* w = control_.parent();
-    if (!file.empty() && w && w->is_open()) {
+    // Never the open database's files: reading one would drop SQLite's locks.
+    if (!file.empty() && w && w->is_open() && !w->app().files().is_database_file(file)) {
         QImageReader reader(qt(w->app().files().map(file).string()));
         reader.setAutoTransform(true);
         image = reader.read();  // a file that is no picture shows nothing

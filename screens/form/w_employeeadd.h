@@ -26,6 +26,7 @@ class w_employeeadd : public host::w_mysheet {
     // The temporary photo file of every form, and the command that shows it in p_1.
     static constexpr const char* kTempPhoto = "c:\\tempemployee.JPG";
     static constexpr const char* kShowTempPhoto = "p_1.filename='c:\\tempemployee.JPG'";
+    static constexpr const char* kShowNoPhoto = "p_1.filename=''";
 
     explicit w_employeeadd(host::Host& host);
 
@@ -60,15 +61,21 @@ class w_employeeadd : public host::w_mysheet {
 
     // Sets the enabled state of buttons, in the order given.
     void set_buttons(std::initializer_list<std::pair<const char*, bool>> states);
-    // Reads the stored photo of `eid` and shows it through the temporary file.
-    void load_photo(const db::Value& eid);
+    // Reads the stored photo of `eid` and shows it through the temporary file; false when
+    // there is none to show (the picture then stays as it is).
+    bool load_photo(const db::Value& eid);
     // The close guard's question: 1 yes (save), 2 no (drop), 3 cancel.
     int ask_to_save();
 
     // Photo selection: the whole file in passes of at most 32765 bytes, or none (the user
     // was told why) when it cannot be measured, opened or read.
     std::optional<db::Bytes> read_photo_file(const std::string& path);
+    // Stores the photo in the employee's row at once. When the row does not take it, the
+    // user is told why and the picture shows the stored photo again.
     void store_photo(const std::string& eid, db::Bytes photo);
+    // Shows a photo through the temporary file; false (the picture empty, the user told)
+    // when the file cannot be written.
+    bool show_photo(const db::Bytes& photo);
 
     // Save's steps: the number check of a record begun with Add (false: refused, the user
     // told); the write of the record and of a pending photo in one commit (false: nothing
@@ -79,6 +86,7 @@ class w_employeeadd : public host::w_mysheet {
     bool write_pending_photo();
 
     static constexpr const char* kPhotoUpdate = "update employee set photo = ? where eid = ? ";
+    static constexpr const char* kPhotoSelect = "select photo from employee where eid = ? ";
 
     std::string flag_;
     // The number the shown record has in the table; none while it is not in the table

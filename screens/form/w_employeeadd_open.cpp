@@ -3,11 +3,6 @@
 #include "screens/form/w_employeeadd.h"
 
 namespace screens {
-namespace {
-
-constexpr const char* kPhotoSelect = "select photo from employee where eid = ? ";
-
-}  // namespace
 
 int w_employeeadd::open() {
     w_mysheet::open();
@@ -27,15 +22,13 @@ int w_employeeadd::open() {
     return 0;
 }
 
-void w_employeeadd::load_photo(const db::Value& eid) {
+bool w_employeeadd::load_photo(const db::Value& eid) {
     runtime::Transaction& sqlca = host().sqlca;
     std::optional<db::Bytes> photo;
     sqlca.set_autocommit(true);
     sqlca.selectblob(kPhotoSelect, {eid}, photo);  // no row, or a failure: no photo
     sqlca.set_autocommit(false);
-    if (!photo) return;  // the picture stays as it is
-    host().f_filewrite(*photo, kTempPhoto);
-    dw_1().modify(kShowTempPhoto);
+    return photo && show_photo(*photo);  // none: the picture stays as it is
 }
 
 int w_employeeadd::ask_to_save() {
@@ -45,11 +38,14 @@ int w_employeeadd::ask_to_save() {
 
 int w_employeeadd::closequery() {
     w_mysheet::closequery();
-    // As the data window holds them: a value still being typed is not counted. A photo
-    // waiting for its record's first save is a change too, or closing would lose it.
+    // As the data window holds them. A photo waiting for its record's first save is a
+    // change too, or closing would lose it.
     runtime::DataWindowControl& dw = dw_1();
     ltotalmodified = dw.deletedcount();
     ltotalmodified = ltotalmodified + dw.modifiedcount() + (pending_photo_ ? 1 : 0);
+    // Text typed and not yet accepted (Esc or the close box leave the field as it is) is
+    // a change too.
+    if (dw.data().edit_modified()) ltotalmodified = ltotalmodified + 1;
     if (ltotalmodified <= 0) return 0;
     switch (ask_to_save()) {
         case 1:

@@ -31,16 +31,22 @@ void w_employeeadd::dw_1_doubleclicked(const std::string& object) {
     dialog.filter = "图片文件(*.JPG),*.JPG";
     const runtime::FileChoice choice = app().show_file_dialog(this, dialog);
     if (choice.result != 1) return;
+    if (!stored_eid_ && li_row <= 0) {
+        host().f_showerror("没有员工记录，照片未保存");
+        return;
+    }
+    if (app().files().is_database_file(choice.path)) {
+        host().f_showerror("这是正在使用的数据库文件，不能作为照片：" + choice.path);
+        return;
+    }
 
     std::optional<db::Bytes> photo = read_photo_file(choice.path);
     if (!photo) return;  // told why; the stored photo and the picture stay as they were
-    host().f_filewrite(*photo, kTempPhoto);
-    dw.modify(kShowTempPhoto);
-
+    show_photo(*photo);
     if (stored_eid_) {
         // The row the record has in the table, even when its number is being edited.
         store_photo(*stored_eid_, std::move(*photo));
-    } else if (li_row > 0) {
+    } else {
         // Not in the table yet: its number may belong to someone else. Kept for the
         // record's first save.
         pending_photo_ = std::move(*photo);
@@ -87,7 +93,26 @@ void w_employeeadd::store_photo(const std::string& eid, db::Bytes photo) {
     runtime::Transaction& sqlca = host().sqlca;
     sqlca.set_autocommit(true);
     sqlca.updateblob(kPhotoUpdate, std::move(photo), {db::Value(eid)});
+    const bool stored = sqlca.sqlcode() == 0 && sqlca.sqlnrows() > 0;
+    const std::string why = sqlca.sqlcode() != 0 ? sqlca.reason() : "该员工已被他人删除";
     sqlca.set_autocommit(false);
+    if (stored) return;
+    host().f_showerror("照片未保存：" + why);
+    // The picture shows what the table holds: its photo, or none rather than a wrong one.
+    if (load_photo(db::Value(eid))) return;
+    dw_1().modify(kShowNoPhoto);
+    app().files().remove(kTempPhoto);
+}
+
+bool w_employeeadd::show_photo(const db::Bytes& photo) {
+    if (host().f_filewrite(photo, kTempPhoto) == 1) {
+        dw_1().modify(kShowTempPhoto);
+        return true;
+    }
+    // The old file would show another photo: the picture shows none, and says why.
+    dw_1().modify(kShowNoPhoto);
+    host().f_showerror(std::string("照片无法显示：临时文件 ") + kTempPhoto + " 无法写入");
+    return false;
 }
 
 }  // namespace screens

@@ -29,6 +29,17 @@ void w_employeeadd::cb_modi_clicked() {
 }
 
 void w_employeeadd::cb_save_clicked() {
+    runtime::DataWindowControl& dw = dw_1();
+    // A form whose record did not load (or was deleted) has nothing to write.
+    if (dw.rowcount() == 0 && dw.deletedcount() == 0) {
+        host().f_showinfo("没有可保存的员工记录");
+        return;
+    }
+    // What is still being typed is part of the save (the close guard's Yes saves it too).
+    if (dw.accepttext() != 1) {  // refused: the user was told why, the cursor stays
+        editflag = "1";
+        return;
+    }
     if (flag_ == "new" && !number_is_acceptable()) {
         refuse_save();
         return;
@@ -79,7 +90,7 @@ bool w_employeeadd::write_record() {
         return false;
     }
     if (sqlca.commit() != 0) {
-        host().f_showerror("提交失败：" + sqlca.sqlerrtext());
+        host().f_showerror("提交失败：" + sqlca.reason());
         sqlca.rollback();
         return false;
     }
@@ -94,7 +105,7 @@ bool w_employeeadd::write_pending_photo() {
     sqlca.updateblob(kPhotoUpdate, *pending_photo_, {eid ? db::Value(*eid) : db::Value()});
     if (sqlca.sqlcode() == 0 && sqlca.sqlnrows() == 1) return true;
     host().f_showerror(sqlca.sqlcode() != 0
-                           ? "照片保存失败：" + sqlca.sqlerrtext()
+                           ? "照片保存失败：" + sqlca.reason()
                            : std::string("照片保存失败：没有可存放照片的员工记录"));
     return false;
 }

@@ -23,6 +23,10 @@ void w_employee::cb_2_clicked() {
     const std::int16_t li_value = static_cast<std::int16_t>(choice.result);
     const std::string& ls_file = choice.path;
     if (li_value != 1) return;
+    if (app().files().is_database_file(ls_file)) {
+        host().f_showerror("这是正在使用的数据库文件，不能导出到该文件：" + ls_file);
+        return;
+    }
 
     // A file that was not written is no success and leaves no audit line.
     if (dw_1().saveasascii(ls_file) != 1) {
@@ -38,7 +42,7 @@ void w_employee::write_export_audit() {
     const std::string ls_log = kAuditText;
     sqlca.execute(kAuditInsert, {db::Value(host().gs_username), db::Value(ls_log)});
     if (sqlca.sqlcode() == 0 && sqlca.commit() == 0) return;
-    const std::string reason = sqlca.sqlerrtext();  // the rollback resets it
+    const std::string reason = sqlca.reason();  // the rollback resets it
     sqlca.rollback();
     host().f_showerror(kAuditFailed + reason);
 }

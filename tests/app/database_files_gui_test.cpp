@@ -86,5 +86,35 @@ TEST_F(DatabaseFilesGui, DialogsListingTheDatabaseFolderLoseNoSave) {
     EXPECT_EQ(deleted_files_held(), std::vector<std::string>{});
 }
 
+TEST_F(DatabaseFilesGui, TheDatabaseChosenAsPhotoOrExportIsRefusedAndKeepsWorking) {
+    const QString database = QString::fromStdString(db_file().string());
+    const auto size = std::filesystem::file_size(db_file());
+    open_employee("E1");
+    QString photo_refusal;
+    answer_file(database);
+    answer_box("确定", &photo_refusal);
+    QTest::mouseDClick(form()->object_widget("p_1"), Qt::LeftButton);
+    QApplication::processEvents();
+    QStringList export_boxes;  // the dialog's own "replace it?", then the refusal
+    answer_file(database);
+    answer_boxes({"&Yes", "确定"}, &export_boxes);
+    click(widget("w_employee", "cb_2"));
+
+    EXPECT_EQ(photo_refusal, "这是正在使用的数据库文件，不能作为照片：" + database);
+    ASSERT_EQ(export_boxes.size(), 2);
+    EXPECT_EQ(export_boxes[1], "这是正在使用的数据库文件，不能导出到该文件：" + database);
+    EXPECT_EQ(std::filesystem::file_size(db_file()), size);
+    EXPECT_EQ(other_user("SELECT count(*) FROM Syslog;"), "0");
+    EXPECT_EQ(other_user("UPDATE Employee SET ename = '他人' WHERE eid = 'E2'; "
+                         "SELECT ename FROM Employee WHERE eid = 'E2';"),
+              "他人");
+    click(button("cb_modi"));
+    type_into("ename", "新名字");
+    answer_box("确定");
+    click(button("cb_save"));
+    EXPECT_EQ(other_user("SELECT ename FROM Employee WHERE eid = 'E1';"), "新名字");
+    EXPECT_EQ(deleted_files_held(), std::vector<std::string>{});
+}
+
 }  // namespace
 }  // namespace gui_test

@@ -57,6 +57,7 @@ struct DbError {
     // The row to write was changed or removed by someone else since it was retrieved (an
     // UPDATE or DELETE by key touched no row).
     bool conflict = false;
+    std::string sqlstate = {};  // PostgreSQL's SQLSTATE, when it sent one
 };
 
 // An accepted edit that validation refused.
@@ -182,6 +183,8 @@ class DataWindow {
     // The pending edit's text, or the current cell's edit_text when nothing is pending.
     std::optional<std::string> gettext() const;
     bool edit_pending() const { return pending_.has_value(); }
+    // A pending edit whose text differs from what its cell holds: typed, not yet accepted.
+    bool edit_modified() const;
     // Validates the pending edit and makes it the row's value. 1 (also with nothing
     // pending), or -1 when refused: the old value stays, the text stays pending.
     int accepttext();

@@ -125,7 +125,7 @@ int DataWindow::retrieve(const db::Params& arguments) {
             drop_rows_for_reuse();
             announce_new_rows(had_edit);
         }
-        report_dberror(DbError{e.code(), e.what(), sql, 0});
+        report_dberror(DbError{e.code(), e.what(), sql, 0, false, e.sqlstate()});
         return -1;
     }
     arena_->trim();
@@ -290,8 +290,8 @@ std::optional<DbError> DataWindow::write_plan(const std::vector<PlannedStatement
         failing = nullptr;
     });
     if (rc == Transaction::kSuccess) return std::nullopt;
-    return DbError{trans.sqldbcode(), trans.sqlerrtext(), failing ? failing->sql : "",
-                   failing ? failing->row : 0, conflict};
+    return DbError{trans.sqldbcode(),          trans.sqlerrtext(), failing ? failing->sql : "",
+                   failing ? failing->row : 0, conflict,           trans.sqlstate()};
 }
 
 int DataWindow::update(bool accept, bool resetflag) {

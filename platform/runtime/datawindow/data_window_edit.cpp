@@ -124,6 +124,10 @@ std::optional<std::string> DataWindow::gettext() const {
     return edit_text(current_row_, current_column_ + 1);
 }
 
+bool DataWindow::edit_modified() const {
+    return pending_ && edit_text(current_row_, current_column_ + 1) != pending_->text;
+}
+
 void DataWindow::discardtext() {
     if (!pending_) return;
     pending_.reset();

@@ -101,12 +101,35 @@ TEST_P(FormOpenClose, YesSavesAndCloses) {
     EXPECT_FALSE(std::filesystem::exists(temp_photo()));
 }
 
-TEST_P(FormOpenClose, ValueTypedButNotAcceptedIsNotCounted) {
+// Mended: text typed and not yet accepted (Esc, the close box) was dropped without a
+// question. It counts as a change, and Yes saves it; text typed back to the stored value
+// is no change.
+TEST_P(FormOpenClose, ValueTypedButNotAcceptedIsAskedForAndSaved) {
     open_form("E1");
-    edit("ename", "张三丰", false);
+    edit("ename", "张三", false);
     ASSERT_TRUE(close_form());
     EXPECT_EQ(questions(), 0u);
-    EXPECT_EQ(cell("E1", "ename"), "张三");
+
+    open_form("E1");
+    edit("ename", "张三丰", false);
+    ui.queue(runtime::Answer::cancelled());
+    EXPECT_FALSE(close_form());
+    EXPECT_EQ(variable("ltotalmodified"), "1");
+    ui.queue(runtime::Answer::button(1));
+    ASSERT_TRUE(close_form());
+    EXPECT_EQ(prompt_texts().back(), "info:保存成功");
+    EXPECT_EQ(cell("E1", "ename"), "张三丰");
+}
+
+TEST_P(FormOpenClose, ANumberTypedAfterAddIsCheckedAsTheGuardSavesIt) {
+    open_form("E1");
+    click("cb_add");
+    edit("ename", "王五");
+    edit("eid", "E2", false);  // an existing number, still being typed
+    ui.queue(runtime::Answer::button(1));
+    EXPECT_FALSE(close_form());
+    EXPECT_EQ(prompts("info").back().text, "编号重复");
+    EXPECT_EQ(cell("E2", "ename"), "李四");
 }
 
 TEST_P(FormOpenClose, YesWithAnEmptyNumberAfterAddKeepsTheWindowOpen) {

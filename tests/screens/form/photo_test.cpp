@@ -154,6 +154,70 @@ TEST_P(FormPhoto, UnreadableFileIsReportedAndChangesNothing) {
     expect_e1_photo_unchanged();
 }
 
+// Mended: a photo the table did not take was shown as if stored, without a word.
+TEST_P(FormPhoto, APhotoTheTableRefusesIsToldAndThePictureShowsTheStoredOne) {
+    refuse("UPDATE");
+    open_form("E1");
+    choose_photo(photo_file("new.jpg", pattern(500, 3)));
+    auto errors = prompts("error");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].text.rfind("照片未保存：", 0), 0u) << errors[0].text;
+    EXPECT_NE(errors[0].text.find("UPDATE refused"), std::string::npos) << errors[0].text;
+    expect_e1_photo_unchanged();
+    EXPECT_FALSE(h.sqlca.autocommit());
+    ASSERT_TRUE(close_form());
+
+    open_form("E2");  // without a photo: the picture shows none
+    choose_photo(photo_file("new.jpg", pattern(500, 3)));
+    EXPECT_EQ(picture(), "");
+    EXPECT_FALSE(std::filesystem::exists(temp_photo()));
+    EXPECT_EQ(stored_photo("E2"), std::nullopt);
+}
+
+TEST_P(FormPhoto, APhotoForAnEmployeeDeletedMeanwhileIsToldNotStored) {
+    open_form("E2");
+    other->execute("DELETE FROM employee WHERE eid = 'E2'");
+    choose_photo(photo_file("new.jpg", pattern(500, 3)));
+    EXPECT_EQ(prompt_texts().back(), "error:照片未保存：该员工已被他人删除");
+    EXPECT_EQ(picture(), "");
+    EXPECT_FALSE(std::filesystem::exists(temp_photo()));
+}
+
+// The photo is stored; only the temporary file that shows it cannot be written (here a
+// folder stands in its way). The picture shows no other photo instead, and says why.
+TEST_P(FormPhoto, ATemporaryFileThatCannotBeWrittenShowsNoPictureAndSaysSo) {
+    open_form("E1");
+    std::filesystem::remove(temp_photo());
+    std::filesystem::create_directory(temp_photo());
+    const db::Bytes bytes = pattern(500, 3);
+    choose_photo(photo_file("new.jpg", bytes));
+    EXPECT_EQ(prompt_texts().back(), "error:照片无法显示：临时文件 c:\\tempemployee.JPG 无法写入");
+    EXPECT_EQ(picture(), "");
+    EXPECT_EQ(stored_photo("E1"), bytes);
+}
+
+// The open database is never read as a photo, nor written as the temporary photo file:
+// either would cost the program its locks on it.
+TEST_P(FormPhoto, TheOpenDatabaseIsNeitherAPhotoNorTheTemporaryFile) {
+    if (database.backend() != db::Backend::sqlite) GTEST_SKIP() << "a SQLite file";
+    const std::string file = database.url().substr(7);
+    const auto size = std::filesystem::file_size(file);
+    open_form("E1");
+    for (const std::string& chosen : {file, file + "-wal"}) {
+        choose_photo(chosen);
+        EXPECT_EQ(prompt_texts().back(), "error:这是正在使用的数据库文件，不能作为照片：" + chosen);
+    }
+    expect_e1_photo_unchanged();
+    ASSERT_TRUE(close_form());
+
+    std::filesystem::create_hard_link(file, temp_photo());
+    open_form("E1");
+    EXPECT_EQ(prompt_texts().back(), "error:照片无法显示：临时文件 c:\\tempemployee.JPG 无法写入");
+    EXPECT_EQ(picture(), "");
+    EXPECT_EQ(std::filesystem::file_size(file), size);
+    EXPECT_EQ(stored_photo("E1"), e1_photo);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, FormPhoto,
                          ::testing::ValuesIn(testing_support::backend_names()));
 

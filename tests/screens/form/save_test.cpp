@@ -179,6 +179,28 @@ TEST_P(FormSave, RefusedUpdateKeepsEditsAndButtonsAndCanBeRetried) {
     EXPECT_EQ(cell("E1", "ename"), "张三丰");
 }
 
+// Mended: a form whose record did not load (the table unreachable at the open) said
+// "保存成功" although nothing was written. It has nothing to save, and says so.
+TEST_P(FormSave, AFormWithoutItsRecordHasNothingToSave) {
+    other->execute("ALTER TABLE employee RENAME TO employee_away");
+    open_form("E1");
+    EXPECT_EQ(prompts("db-error").size(), 1u);
+    other->execute("ALTER TABLE employee_away RENAME TO employee");
+    click("cb_modi");
+    click("cb_save");
+    EXPECT_EQ(prompts("info").back().text, "没有可保存的员工记录");
+    EXPECT_EQ(cell("E1", "ename"), "张三");
+    ASSERT_TRUE(close_form());  // nothing to ask about either
+
+    open_form("E9");  // a number nobody has
+    click("cb_modi");
+    click("cb_save");
+    EXPECT_EQ(prompts("info").back().text, "没有可保存的员工记录");
+    EXPECT_EQ(cell("E9", "eid"), "(no row)");
+    choose_photo(std::string((dir / "x.jpg").string()));
+    EXPECT_EQ(prompts("error").back().text, "没有员工记录，照片未保存");
+}
+
 // Mended: a commit that fails is no success; nothing is taken for saved.
 TEST_P(FormSave, FailedCommitKeepsTheEditsPending) {
     fail_commits_after_updates();

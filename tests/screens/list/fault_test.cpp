@@ -66,7 +66,9 @@ TEST_P(ListFaults, ExportWhileTheFileIsLockedTellsThatTheAuditLineIsMissing) {
     const Texts texts = prompt_texts();
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(texts[1], "info:导出成功" + (out / "a.xls").string());
-    EXPECT_EQ(texts[2], "error:导出记录未能写入日志：database is locked");
+    EXPECT_EQ(
+        texts[2],
+        "error:导出记录未能写入日志：数据库正被其他用户锁定，请稍后再试（database is locked）");
     EXPECT_EQ(read_file(out / "a.xls").substr(0, 4), "No.\t");
     EXPECT_FALSE(h.sqlca.connection()->in_transaction());
 
@@ -126,6 +128,29 @@ TEST_P(ListFaults, DiskThatFillsWhileExportingKeepsTheOldFileAndWritesNoAuditLin
     EXPECT_GT(read_file(path).size(), kRoom);
     EXPECT_EQ(testing_support::file_names(out), Texts{"员工.xls"});
     EXPECT_EQ(audit_count(), 1);
+}
+
+// The open database's files are no export targets, under any name: overwriting one (or
+// opening it) would cost the program its locks and other users their saves.
+TEST_P(ListFaults, TheOpenDatabaseIsNoExportTarget) {
+    if (database.backend() != db::Backend::sqlite) GTEST_SKIP() << "a SQLite file";
+    search("", "");
+    const std::filesystem::path file = database.url().substr(7);
+    std::filesystem::create_hard_link(file, out / "list.xls");
+    const auto size = std::filesystem::file_size(file);
+    for (const auto& target :
+         {file, std::filesystem::path(file.string() + "-journal"), out / "list.xls"}) {
+        ui.clear_prompts();
+        export_to(target);
+        EXPECT_EQ(prompt_texts(),
+                  (Texts{"save:EXCEL表格(.xls),*.xls",
+                         "error:这是正在使用的数据库文件，不能导出到该文件：" + target.string()}));
+    }
+    EXPECT_EQ(std::filesystem::file_size(file), size);
+    EXPECT_FALSE(std::filesystem::exists(file.string() + "-journal"));
+    EXPECT_EQ(audit_count(), 0);
+    search("", "");  // the database works on
+    EXPECT_TRUE(prompts("db-error").empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ListFaults,
