@@ -97,11 +97,13 @@ void w_employeeadd::store_photo(const std::string& eid, db::Bytes photo) {
     const std::string why = sqlca.sqlcode() != 0 ? sqlca.reason() : "该员工已被他人删除";
     sqlca.set_autocommit(false);
     if (stored) return;
+    // The picture shows what the table holds again, its photo or none rather than a wrong
+    // one, before the user reads why.
+    if (!load_photo(db::Value(eid))) {
+        dw_1().modify(kShowNoPhoto);
+        app().files().remove(kTempPhoto);
+    }
     host().f_showerror("照片未保存：" + why);
-    // The picture shows what the table holds: its photo, or none rather than a wrong one.
-    if (load_photo(db::Value(eid))) return;
-    dw_1().modify(kShowNoPhoto);
-    app().files().remove(kTempPhoto);
 }
 
 bool w_employeeadd::show_photo(const db::Bytes& photo) {
