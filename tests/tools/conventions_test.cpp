@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "schema/schema.h"
+#include "tests/support/faults.h"
 #include "tests/support/test_db.h"
 
 namespace {
@@ -28,8 +29,9 @@ class Programs : public ::testing::Test {
     Outcome run(const std::string& program, const std::vector<std::string>& args,
                 const std::string& input = "") {
         std::ofstream(dir / "in", std::ios::binary) << input;
-        std::string cmd =
-            "QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=" + quote(dir.path()) + " " + quote(program);
+        std::string cmd = limits +
+                          "QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=" + quote(dir.path()) +
+                          " XDG_STATE_HOME=" + quote(dir / "state") + " " + quote(program);
         for (const auto& a : args) cmd += " " + quote(a);
         cmd += " < " + quote((dir / "in").string()) + " > " + quote((dir / "out").string()) +
                " 2> " + quote((dir / "err").string());
@@ -53,6 +55,7 @@ class Programs : public ::testing::Test {
         return (dir / "s.script").string();
     }
     testing_support::TempDir dir;
+    std::string limits;  // shell commands run before the program ("ulimit -f 128; ")
 };
 
 const char* const kPrograms[] = {TARVO_DB_TOOL, TARVO_SCRIPT_TOOL, TARVO_COM_TOOL, TARVO_PROGRAM};
@@ -173,6 +176,38 @@ TEST_F(Programs, ScreenErrorsMakeTheExitStatusHonest) {
     Outcome allowed = run(TARVO_SCRIPT_TOOL, {"--db", url, "--allow-errors", failing});
     EXPECT_EQ(allowed.status, 0) << allowed.err;
     EXPECT_NE(allowed.err.find("(allowed)"), std::string::npos);
+}
+
+// A file-size limit (ulimit -f) fails an export as a full disk does: the program goes on,
+// says "导出失败" and keeps the old file, and leaves no temporary file behind.
+TEST_F(Programs, AFileSizeLimitFailsTheExportNotTheProgram) {
+    const std::string url = database();
+    {
+        auto conn = db::connect(url);
+        conn->begin();
+        for (int i = 0; i < 3000; ++i)
+            conn->execute("INSERT INTO Employee (eid, ename, bornfrom) VALUES (?, '员工', ?)",
+                          {"E" + std::to_string(i), std::string(90, 'x')});
+        conn->commit();
+        conn->execute_script("PRAGMA wal_checkpoint(TRUNCATE)");  // the log starts empty
+    }
+    const auto out = dir / "exports";
+    std::filesystem::create_directory(out);
+    const std::string export_script = script("open w_employee\nclick cb_1\nanswer path " +
+                                             (out / "list.xls").string() + "\nclick cb_2\n");
+    limits = "ulimit -f 128; ";  // 64 or 128 KB, as the shell counts: the export needs more
+    for (const std::string program : {TARVO_SCRIPT_TOOL, TARVO_PROGRAM}) {
+        SCOPED_TRACE(program);
+        std::ofstream(out / "list.xls") << "old";
+        std::vector<std::string> args = {"--db", url, "--drive-c", (dir / "c").string()};
+        if (program == TARVO_PROGRAM) args.insert(args.end(), {"--headless", "--script"});
+        args.push_back(export_script);
+        const Outcome o = run(program, args);
+        EXPECT_EQ(o.status, 0) << o.err;
+        EXPECT_NE(o.out.find("\"text\":\"导出失败\""), std::string::npos) << o.out;
+        EXPECT_EQ(read(out / "list.xls"), "old");
+        EXPECT_EQ(testing_support::file_names(out), std::vector<std::string>{"list.xls"});
+    }
 }
 
 }  // namespace

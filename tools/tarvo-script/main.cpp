@@ -65,6 +65,12 @@ int main(int argc, char** argv) {
         if (std::string why = cli::unreadable_reason(script); !why.empty())
             return parser.refuse(why);
 
+    const std::string drive_c_option = args->value("--drive-c");
+    const std::filesystem::path drive_c = drive_c_option.empty()
+                                              ? runtime::Files::default_drive_c()
+                                              : std::filesystem::path(drive_c_option);
+    runtime::prepare_file_writing({drive_c});  // before anything is written, the database too
+
     std::unique_ptr<db::Connection> inspection;
     try {
         // The default database is prepared (tables, demo data) on first use.
@@ -84,10 +90,7 @@ int main(int argc, char** argv) {
     }
 
     runtime::ScriptedInteraction ui;
-    const std::string drive_c = args->value("--drive-c");
-    runtime::Files files(drive_c.empty() ? runtime::Files::default_drive_c()
-                                         : std::filesystem::path(drive_c));
-    runtime::prepare_file_writing({files.drive_c()});
+    runtime::Files files(drive_c);
     runtime::Application app(ui, files);
     host::Host host(app);
     host.gs_username = args->value("--user", login_name());
