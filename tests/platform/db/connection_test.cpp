@@ -169,6 +169,18 @@ TEST_P(Values, TableNamesResolveWithoutRegardToCase) {
               db::Value("王五"));
 }
 
+// PostgreSQL would round a fraction pasted into an integer column; bound, it is refused on
+// both databases (PostgreSQL reads the bound text as an integer), and a whole one is taken.
+TEST_P(Values, AFractionBoundForAnIntegerColumnIsRefusedNotRounded) {
+    schema::create(*conn);
+    const char* insert = "INSERT INTO HR_Dept (DeptName, DeptParentID) VALUES ('a', ?)";
+    EXPECT_THROW(conn->execute(insert, {db::Value(1.5)}), db::Error);
+    EXPECT_THROW(conn->execute(insert, {db::Value("1.5")}), db::Error);
+    conn->execute(insert, {db::Value(2.0)});
+    EXPECT_EQ(conn->query_all("SELECT DeptParentID FROM HR_Dept").rows,
+              (std::vector<std::vector<db::Value>>{{db::Value(2)}}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Db, Values, ::testing::ValuesIn(testing_support::backend_names()));
 
 TEST(SqliteConnect, BadFilesAndUrlsAreReportedNotCrashed) {
