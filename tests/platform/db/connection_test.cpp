@@ -233,6 +233,32 @@ TEST(PostgresConnect, RefusedServerIsAnError) {
     }
 }
 
+TEST(Masking, EveryFormOfPasswordBecomesStars) {
+    EXPECT_EQ(db::masked("postgresql://me:pw@h:5432/hr"), "postgresql://me:***@h:5432/hr");
+    // A password holding '@' or '/' is hidden whole, up to the '@' before the host.
+    EXPECT_EQ(db::masked("postgresql://me:p@ss@h/hr"), "postgresql://me:***@h/hr");
+    EXPECT_EQ(db::masked("postgresql://me:a/b@c@h:5432"), "postgresql://me:***@h:5432");
+    EXPECT_EQ(db::masked("postgresql://me@h:5432/hr?password=pw&sslmode=require"),
+              "postgresql://me@h:5432/hr?password=***&sslmode=require");
+    EXPECT_EQ(db::masked("Provider=PostgreSQL;Database=hr;PWD=pw;Password=\"a;b\";Port=5"),
+              "Provider=PostgreSQL;Database=hr;PWD=***;Password=***;Port=5");
+    for (const char* plain : {"postgresql://me@h:5432/hr", "sqlite:/tmp/a@b:c.db"})
+        EXPECT_EQ(db::masked(plain), plain);
+}
+
+TEST(Masking, MaskingAMaskedTextChangesNothing) {
+    for (const char* text :
+         {"postgresql://me:p@ss@h/hr", "postgresql://me:pw@h/hr?password='x;y",
+          "Provider=PostgreSQL;Password=a@b;Host=c:d@e/f",
+          // Masking the key took away the '@' that the URL's password ended at.
+          "postgresql://po;Password=stgres:pw@vider=SQLite;Data127.0.0.1:54329/postpo0.1;"
+          "Port=5432;Database=hr;Usestgres?optiogres?options=-cs=stgres:pw@127.0earch_path%3Dx"}) {
+        const std::string once = db::masked(text);
+        EXPECT_EQ(db::masked(once), once) << text;
+        EXPECT_EQ(once.find("pw"), std::string::npos) << once;
+    }
+}
+
 TEST(PostgresPlaceholders, NumbersOnlyOutsideQuotesAndComments) {
     EXPECT_EQ(db::number_placeholders("select ? , '?', \"a?\" -- ?\n, ?"),
               "select $1 , '?', \"a?\" -- ?\n, $2");
