@@ -4,12 +4,33 @@
 
 #include <libpq-fe.h>
 
+#include <cstdlib>
+#include <vector>
+
 #include "platform/db/postgres/pg_blob.h"
 #include "platform/db/postgres/pg_stream.h"
 #include "platform/db/postgres/pg_values.h"
 
 namespace db {
 namespace {
+
+// libpq waits for ever on a server that accepts a connection and never answers; without a
+// wait chosen elsewhere an attempt gives up after this many seconds.
+constexpr char kConnectTimeout[] = "10";
+
+// Whether the environment chose how long to wait: PGCONNECT_TIMEOUT, or a service (named by
+// the URL or PGSERVICE) whose file may set connect_timeout, which a default given with the
+// URL would override. The URL's own connect_timeout overrides the default.
+bool wait_chosen(const std::string& url) {
+    for (const char* variable : {"PGCONNECT_TIMEOUT", "PGSERVICE"})
+        if (const char* v = std::getenv(variable); v && *v) return true;
+    PQconninfoOption* options = PQconninfoParse(url.c_str(), nullptr);
+    bool chosen = false;
+    for (const PQconninfoOption* o = options; o && o->keyword; ++o)
+        if (o->val && *o->val && std::string_view(o->keyword) == "service") chosen = true;
+    PQconninfoFree(options);
+    return chosen;
+}
 
 class PgConnection : public Connection {
   public:
@@ -83,11 +104,17 @@ std::string number_placeholders(std::string_view sql) {
 }
 
 std::unique_ptr<Connection> open_postgres(std::string_view url) {
-    // The encoding is a connection parameter, so that a connection opened again keeps it.
+    // The encoding and the wait are connection parameters, so that a connection opened
+    // again after a lost server keeps them. The URL's settings come after the default wait.
     const std::string dbname(url);
-    const char* keys[] = {"dbname", "client_encoding", nullptr};
-    const char* values[] = {dbname.c_str(), "UTF8", nullptr};
-    PGconn* c = PQconnectdbParams(keys, values, 1);
+    std::vector<const char*> keys, values;
+    if (!wait_chosen(dbname)) {
+        keys.push_back("connect_timeout");
+        values.push_back(kConnectTimeout);
+    }
+    keys.insert(keys.end(), {"dbname", "client_encoding", nullptr});
+    values.insert(values.end(), {dbname.c_str(), "UTF8", nullptr});
+    PGconn* c = PQconnectdbParams(keys.data(), values.data(), 1);
     if (!c || PQstatus(c) != CONNECTION_OK) {
         std::string msg = c ? pg::trimmed(PQerrorMessage(c)) : "out of memory";
         PQfinish(c);

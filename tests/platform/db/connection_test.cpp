@@ -7,6 +7,7 @@
 
 #include "platform/db/postgres/pg_connection.h"
 #include "schema/schema.h"
+#include "tests/support/silent_server.h"
 #include "tests/support/test_db.h"
 
 namespace {
@@ -256,6 +257,24 @@ TEST(Masking, MaskingAMaskedTextChangesNothing) {
         const std::string once = db::masked(text);
         EXPECT_EQ(db::masked(once), once) << text;
         EXPECT_EQ(once.find("pw"), std::string::npos) << once;
+    }
+}
+
+// A server that accepts the connection and never answers is given up on: after the URL's
+// connect_timeout, or after the default wait when the URL sets none.
+TEST(PostgresConnect, AServerThatNeverAnswersIsGivenUpOn) {
+    testing_support::SilentServer silent;
+    const std::string url =
+        "postgresql://nobody@127.0.0.1:" + std::to_string(silent.port()) + "/none";
+    for (const std::string& attempt : {url + "?connect_timeout=2", url}) {
+        try {
+            db::connect(attempt);
+            ADD_FAILURE() << "the server never answers";
+        } catch (const db::Error& e) {
+            EXPECT_EQ(e.sqlstate(), "08001");
+            EXPECT_NE(std::string(e.what()).find("timeout expired"), std::string::npos)
+                << attempt << ": " << e.what();
+        }
     }
 }
 
