@@ -1,6 +1,7 @@
 // The command-line convention of every program: --help and --version, --opt=value, a reason
 // for each refused argument, usage errors, scripts that cannot be read; passwords never
-// printed back; a mistyped SQLite file not created; the transcript's honest exit status.
+// printed back, and the help says where they go instead; a mistyped SQLite file not created;
+// the transcript's honest exit status.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -67,6 +68,16 @@ TEST_F(Programs, HelpAndVersionGoToStandardOutput) {
         Outcome version = run(p, {"--version"});
         EXPECT_EQ(version.status, 0);
         EXPECT_NE(version.out.find("1.0"), std::string::npos) << version.out;
+    }
+}
+
+// A password on the command line is visible to every user through ps.
+TEST_F(Programs, HelpSaysWhereAPasswordGoesInstead) {
+    for (const char* p : kPrograms) {
+        SCOPED_TRACE(p);
+        const std::string help = run(p, {"--help"}).out;
+        EXPECT_NE(help.find("~/.pgpass (mode 0600)"), std::string::npos) << help;
+        EXPECT_NE(help.find("PGPASSWORD"), std::string::npos) << help;
     }
 }
 
