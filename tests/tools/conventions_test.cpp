@@ -146,6 +146,11 @@ TEST_F(Programs, PasswordsAreNeverPrintedBack) {
         EXPECT_NE(r.status, 0);
         EXPECT_EQ((r.out + r.err).find("s3cret"), std::string::npos) << r.err;
     }
+    // Neither part of a password holding an '@'.
+    Outcome at =
+        run(TARVO_DB_TOOL, {"init", "--db", "postgresql://postgres:s3@cret@127.0.0.1:1/x"});
+    EXPECT_NE(at.status, 0);
+    EXPECT_EQ((at.out + at.err).find("cret"), std::string::npos) << at.err;
     Outcome com = run(TARVO_COM_TOOL, {"--connect",
                                        "Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=x;"
                                        "User ID=postgres;Password=s3cret",

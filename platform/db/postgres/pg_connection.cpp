@@ -4,6 +4,7 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -30,6 +31,20 @@ bool wait_chosen(const std::string& url) {
         if (o->val && *o->val && std::string_view(o->keyword) == "service") chosen = true;
     PQconninfoFree(options);
     return chosen;
+}
+
+// libpq ends a URL's user information at its first '@', so the rest of a password holding a
+// raw '@' would be taken for the host name, and shown in libpq's message about it.
+void refuse_raw_at(std::string_view url) {
+    const auto scheme = url.find("://");
+    if (scheme == std::string_view::npos) return;
+    const auto at = url.find_first_of("@/", scheme + 3);  // where libpq ends the user information
+    if (at == std::string_view::npos || url[at] != '@') return;
+    const auto host_end = std::min(url.find_first_of("/?", at), url.size());
+    if (url.find('@', at + 1) < host_end)
+        throw Error(-1, "08001",
+                    "cannot connect to PostgreSQL: the user name or password in " + masked(url) +
+                        " holds an '@'; write it as %40, or keep the password in ~/.pgpass");
 }
 
 class PgConnection : public Connection {
@@ -104,6 +119,7 @@ std::string number_placeholders(std::string_view sql) {
 }
 
 std::unique_ptr<Connection> open_postgres(std::string_view url) {
+    refuse_raw_at(url);
     // The encoding and the wait are connection parameters, so that a connection opened
     // again after a lost server keeps them. The URL's settings come after the default wait.
     const std::string dbname(url);
