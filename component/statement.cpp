@@ -1,6 +1,8 @@
 #include "component/statement.h"
 
+#include <charconv>
 #include <cmath>
+#include <optional>
 
 #include "component/failure.h"
 #include "platform/com/bstr.h"
@@ -40,6 +42,25 @@ VARIANT dereferenced(std::u16string_view param, const VARIANT& value) {
     if (FAILED(VariantCopyInd(&copy, &value)))
         conversion_failure(param, "the by-reference value cannot be read");
     return copy;
+}
+
+// The number as given, when it has a fraction: a Single or a Double that is not whole
+// (written in full, not as rounded for the statement), or decimal text with a digit other
+// than 0 after its point.
+std::optional<std::string> fraction(const VARIANT& v, std::u16string_view text) {
+    if (v.vt == VT_R4 || v.vt == VT_R8) {
+        const double d = v.vt == VT_R4 ? v.fltVal : v.dblVal;
+        if (d == std::trunc(d)) return std::nullopt;
+        char digits[32];
+        auto end = v.vt == VT_R4 ? std::to_chars(digits, digits + sizeof digits, v.fltVal).ptr
+                                 : std::to_chars(digits, digits + sizeof digits, d).ptr;
+        return std::string(digits, end);
+    }
+    const auto point = text.find(u'.');
+    if (point == std::u16string_view::npos ||
+        text.find_first_not_of(u'0', point + 1) == std::u16string_view::npos)
+        return std::nullopt;
+    return to_utf8(text);
 }
 
 }  // namespace
@@ -94,6 +115,15 @@ std::u16string bare_text(std::u16string_view param, const VARIANT& value) {
     }
 }
 
+std::u16string whole_text(std::u16string_view param, const VARIANT& value) {
+    Variant v = Variant::adopt(dereferenced(param, value));
+    std::u16string text = bare_text(param, *v);
+    if (auto number = fraction(*v, text))
+        conversion_failure(param,
+                           *number + " is not a whole number (the column holds whole numbers)");
+    return text;
+}
+
 Statement& Statement::text(std::u16string_view literal) {
     segments_.push_back({Kind::literal, std::u16string(literal)});
     return *this;
@@ -115,6 +145,11 @@ Statement& Statement::quoted(std::u16string_view param, const VARIANT& value) {
 
 Statement& Statement::bare(std::u16string_view param, const VARIANT& value) {
     segments_.push_back({Kind::bare, bare_text(param, value)});
+    return *this;
+}
+
+Statement& Statement::whole(std::u16string_view param, const VARIANT& value) {
+    segments_.push_back({Kind::bare, whole_text(param, value)});
     return *this;
 }
 

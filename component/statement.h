@@ -5,7 +5,9 @@
 // value cannot end its literal. A bare value stands without apostrophes and must be Null,
 // Empty, the empty text or a number (a numeric variant, or text of an optional sign, digits
 // and an optional fraction); anything else fails the call with TARVO_E_CONVERSION, so only
-// numbers reach the SQL text there.
+// numbers reach the SQL text there. A bare value that goes into an integer column must be a
+// whole number besides ("3.0" is one, "1.5" is not): PostgreSQL would round a fraction into
+// the column where SQLite refuses it, so the call fails before either sees it.
 //
 // Null substitution: each operation may give a list of rules; an empty bare value whose
 // neighbouring text matches a rule (`before` ends the text before it, `after` starts the text
@@ -33,6 +35,8 @@ class Statement {
     Statement& text(std::u16string_view literal);
     Statement& quoted(std::u16string_view param, const com::VARIANT& value);
     Statement& bare(std::u16string_view param, const com::VARIANT& value);
+    // A bare value for an integer column (see above).
+    Statement& whole(std::u16string_view param, const com::VARIANT& value);
     // A 16-bit identifier in decimal, with a minus sign when negative.
     Statement& integer(long value);
 
@@ -53,6 +57,8 @@ class Statement {
 std::u16string quoted_text(std::u16string_view param, const com::VARIANT& value);
 // The text form of a value in a bare position (see above).
 std::u16string bare_text(std::u16string_view param, const com::VARIANT& value);
+// The text form of a value for an integer column: bare_text of a whole number.
+std::u16string whole_text(std::u16string_view param, const com::VARIANT& value);
 // Whether text reads as a decimal number: optional sign, digits, optional fraction.
 bool is_decimal_number(std::u16string_view text);
 

@@ -50,9 +50,9 @@ std::u16string department_insert(const VARIANT& name, const VARIANT& order, cons
     s.text(u"Insert into Hr_Dept(DeptName,DeptOrder,DeptParentID,DeptMemo) values (' ")
         .quoted(u"DeptName", name)
         .text(u" ',")
-        .bare(u"DeptOrder", order)
+        .whole(u"DeptOrder", order)
         .text(u",")
-        .bare(u"DeptParentID", parent)
+        .whole(u"DeptParentID", parent)
         .text(u",'")
         .quoted(u"DeptMemo", memo)
         .text(u"')");
@@ -69,11 +69,11 @@ std::u16string department_update(const VARIANT& id, const VARIANT& name, const V
     s.text(u"update HR_Dept set DeptName ='")
         .quoted(u"DeptName", name)
         .text(u"',DeptOrder=")
-        .bare(u"DeptOrder", order);
+        .whole(u"DeptOrder", order);
     if (is_empty_or_null(parent))
         s.text(u",DeptParentID= null ,DeptMemo=' ");
     else
-        s.text(u",DeptParentID= ").bare(u"DeptParentID", parent).text(u" ,DeptMemo=' ");
+        s.text(u",DeptParentID= ").whole(u"DeptParentID", parent).text(u" ,DeptMemo=' ");
     s.quoted(u"DeptMomo", memo).text(u"' where DeptID=").bare(u"ID", id);
     return s.str(department_update_rules);
 }
@@ -100,7 +100,7 @@ std::u16string person_insert(const VARIANT* v) {
          u"HR_Person(DeptID,PersonName,PersonSex,PersonBirthday,PersonDuty,PersonAddr,PersonPhone,"
          u"PersonEmail,PersonWeb,PersonPhoto,PersonMomo,PersonType,PersonAccount,PersonPwd) "
          u"values (")
-        .bare(u"DeptID", v[0])
+        .whole(u"DeptID", v[0])
         .text(u",'")
         .quoted(u"PersonName", v[1])
         .text(u"','")
@@ -139,7 +139,7 @@ std::u16string person_update(const VARIANT& id, const VARIANT* v) {
     // The PersonPhoto value (v[9]) is accepted and not used: an update clears the photo.
     Statement s;
     s.text(u"update HR_Person set DeptID=")
-        .bare(u"DeptID", v[0])
+        .whole(u"DeptID", v[0])
         .text(u",PersonName='")
         .quoted(u"PersonName", v[1])
         .text(u"',PersonSex='")
@@ -191,11 +191,11 @@ std::u16string message_insert(const VARIANT& person, const VARIANT& content, con
                               const VARIANT& title) {
     Statement s;
     s.text(u"Insert into DATA_Msg(PersonID,MsgContent,MsgFromPersonID,MsgTitle) values (")
-        .bare(u"PersonID", person)
+        .whole(u"PersonID", person)
         .text(u",'")
         .quoted(u"MsgContent", content)
         .text(u"',")
-        .bare(u"MsgFromPersonID", from)
+        .whole(u"MsgFromPersonID", from)
         .text(u",'")
         .quoted(u"MsgTitle", title)
         .text(u"') ");
@@ -210,11 +210,11 @@ std::u16string message_update(const VARIANT& id, const VARIANT& person, const VA
                               const VARIANT& from, const VARIANT& title) {
     Statement s;
     s.text(u"update DATA_Msg set PersonID=")
-        .bare(u"DeptName", person)
+        .whole(u"DeptName", person)
         .text(u",MsgContent='")
         .quoted(u"DeptOrder", content)
         .text(u"',MsgFromPersonID=")
-        .bare(u"DeptParentID", from)
+        .whole(u"DeptParentID", from)
         .text(u",MsgTitle='")
         .quoted(u"DeptMomo", title)
         .text(u"' where MsgID=")

@@ -1,5 +1,7 @@
 // The statement of every operation of the three classes, built from its literal fragments
-// and argument values, with the operation's null substitution applied.
+// and argument values, with the operation's null substitution applied. Values written into
+// integer columns must be whole numbers; identifiers after WHERE are only compared (a
+// fraction matches no row) and PersonType is a text column, so those stay plain bare values.
 #pragma once
 
 #include <string>

@@ -92,6 +92,12 @@ void reject_rest(const std::map<std::string, std::string>& pairs) {
         throw ConnectionStringError("unknown connection string key: " + pairs.begin()->first);
 }
 
+void require_digits(std::string_view what, const std::string& value) {
+    for (char c : value)
+        if (c < '0' || c > '9')
+            throw ConnectionStringError("the " + std::string(what) + " is not a number: " + value);
+}
+
 std::string sqlite_url(std::map<std::string, std::string> pairs) {
     std::string path = take(pairs, {"data source", "database"});
     reject_rest(pairs);
@@ -108,12 +114,13 @@ std::string postgres_url(std::map<std::string, std::string> pairs, std::string_v
     std::string pwd = take(pairs, {"password", "pwd"});
     std::string options = take(pairs, {"options"});
     std::string ssl = take(pairs, {"ssl mode", "sslmode"});
+    std::string timeout = take(pairs, {"connect timeout", "connection timeout"});
     reject_rest(pairs);
     if (!user.empty()) user_id = user;
     if (!password.empty()) pwd = password;
     if (database.empty()) throw ConnectionStringError("the connection string names no Database");
-    for (char c : port)
-        if (c < '0' || c > '9') throw ConnectionStringError("the Port is not a number: " + port);
+    require_digits("Port", port);
+    require_digits("Connect Timeout", timeout);
     std::string url = "postgresql://";
     if (!user_id.empty()) {
         url += encoded(user_id);
@@ -124,10 +131,11 @@ std::string postgres_url(std::map<std::string, std::string> pairs, std::string_v
     if (!port.empty()) url += ":" + port;
     url += "/" + encoded(database);
     std::string query;
-    if (!options.empty()) query += "options=" + encoded(options);
-    if (!ssl.empty()) query += std::string(query.empty() ? "" : "&") + "sslmode=" + encoded(ssl);
-    if (!query.empty()) url += "?" + query;
-    return url;
+    for (const auto& [key, value] :
+         {std::pair{"options", options}, {"sslmode", ssl}, {"connect_timeout", timeout}})
+        if (!value.empty())
+            query += (query.empty() ? "?" : "&") + std::string(key) + "=" + encoded(value);
+    return url + query;
 }
 
 }  // namespace

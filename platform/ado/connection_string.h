@@ -14,7 +14,8 @@ struct ConnectionStringError : std::invalid_argument {
 };
 
 // `user` and `password` (the arguments of Open) override those of the string when not empty.
-// PostgreSQL also takes `Options` (server options such as -csearch_path=x) and `SSL Mode`.
+// PostgreSQL also takes `Options` (server options such as -csearch_path=x), `SSL Mode` and
+// `Connect Timeout` (the seconds to wait for the server to answer: default 10, 0 for ever).
 // Throws ConnectionStringError for an unknown provider or key, or a missing database.
 std::string database_url(std::string_view connection_string, std::string_view user = {},
                          std::string_view password = {});

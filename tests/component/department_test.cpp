@@ -89,6 +89,36 @@ TEST_P(DepartmentTest, UpdateDataChoosesItsFormByTheParent) {
     EXPECT_EQ(value("SELECT DeptName FROM HR_Dept WHERE DeptID = 1"), "部门1");
 }
 
+// PostgreSQL would round 1.5 into the integer column (moving the department under
+// department 2); both databases must refuse it alike, and store nothing.
+TEST_P(DepartmentTest, AFractionForAnIntegerColumnFailsTheCallAndChangesNothing) {
+    add(1, 0);
+    add(2, 1);
+    add(3, 1);
+    Variant name = txt("x"), half = txt("1.5"), memo = txt("m");
+    auto r = call(dept.get(), u"UpdateData", {var_i4(3), *name, var_i4(7), *half, *memo});
+    EXPECT_EQ(r.scode, tarvo::TARVO_E_CONVERSION);
+    EXPECT_EQ(r.description,
+              "Parameter DeptParentID: 1.5 is not a whole number (the column holds whole numbers)");
+    EXPECT_EQ(variant_text(*call(dept.get(), u"GetError", {}).value), r.description);
+    EXPECT_EQ(value("SELECT DeptParentID FROM HR_Dept WHERE DeptID = 3"), "1");
+    EXPECT_EQ(value("SELECT DeptName FROM HR_Dept WHERE DeptID = 3"), "部门3");
+
+    EXPECT_EQ(
+        call(dept.get(), u"UpdateData", {var_i4(3), *name, var_r8(2.5), var_i4(2), *memo}).scode,
+        tarvo::TARVO_E_CONVERSION);
+    EXPECT_EQ(call(dept.get(), u"AddData", {*name, var_i4(1), var_r8(0.5), *memo}).scode,
+              tarvo::TARVO_E_CONVERSION);
+    EXPECT_EQ(value("SELECT DeptOrder FROM HR_Dept WHERE DeptID = 3"), "3");
+    EXPECT_EQ(value("SELECT COUNT(*) FROM HR_Dept"), "3");
+
+    // Whole numbers as text, with or without a zero fraction, are taken as before.
+    Variant two = txt("2.0"), seven = txt("7");
+    ok(dept.get(), u"UpdateData", {var_i4(3), *name, *seven, *two, *memo});
+    EXPECT_EQ(value("SELECT DeptParentID FROM HR_Dept WHERE DeptID = 3"), "2");
+    EXPECT_EQ(value("SELECT DeptOrder FROM HR_Dept WHERE DeptID = 3"), "7");
+}
+
 TEST_P(DepartmentTest, TheTreeComesInDepthFirstOrder) {
     add(1, 0);
     add(2, 1);

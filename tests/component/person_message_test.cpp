@@ -68,6 +68,23 @@ TEST_P(PersonTest, UpdateDataClearsThePhotoAndNullsEmptyNumbers) {
     EXPECT_EQ(ok(person.get(), u"DelData", {var_ref(missing.get())}).value->boolVal, VARIANT_TRUE);
 }
 
+TEST_P(PersonTest, AFractionalDepartmentFailsTheCallAndChangesNothing) {
+    ok(person.get(), u"AddData", raw(values(var_i4(5), "a")));
+    std::vector<VARIANT> args{var_i4(1)};
+    auto v = values(*txt("3.7"), "b");  // PostgreSQL would store department 4
+    v[11] = Variant::adopt(var_i4(3));  // PersonType, bare in the update
+    for (auto x : raw(v)) args.push_back(x);
+    auto r = call(person.get(), u"UpdateData", args);
+    EXPECT_EQ(r.scode, tarvo::TARVO_E_CONVERSION);
+    EXPECT_EQ(r.description,
+              "Parameter DeptID: 3.7 is not a whole number (the column holds whole numbers)");
+    EXPECT_EQ(value("SELECT DeptID FROM HR_Person"), "5");
+    EXPECT_EQ(value("SELECT PersonName FROM HR_Person"), "a");
+    EXPECT_EQ(call(person.get(), u"AddData", raw(values(var_r8(1.5), "c"))).scode,
+              tarvo::TARVO_E_CONVERSION);
+    EXPECT_EQ(value("SELECT COUNT(*) FROM HR_Person"), "1");
+}
+
 TEST_P(PersonTest, ListingsRecordsAndDepartments) {
     Cells none = read(person.get(), u"GetAllData");
     ASSERT_EQ(none.rows, 1);  // the header alone
@@ -158,6 +175,15 @@ TEST_P(MessageTest, UpdateDataSetsTheMessagesOwnColumnsByPosition) {
     ASSERT_EQ(rec.rows, 2);
     EXPECT_EQ(rec.lower(0, 4), "msgtitle");
     EXPECT_EQ(rec.at(1, 1).vt, VT_NULL);
+}
+
+TEST_P(MessageTest, FractionalPersonIdentifiersFailTheCallAndChangeNothing) {
+    ok(message.get(), u"AddData", {var_i4(1), *txt("c"), var_i4(2), *txt("t")});
+    auto r = call(message.get(), u"UpdateData",
+                  {var_i4(1), var_i4(1), *txt("d"), var_r8(2.5), *txt("t")});
+    EXPECT_EQ(r.scode, tarvo::TARVO_E_CONVERSION);
+    EXPECT_EQ(value("SELECT MsgFromPersonID FROM DATA_Msg"), "2");
+    EXPECT_EQ(value("SELECT MsgContent FROM DATA_Msg"), "c");
 }
 
 TEST_P(MessageTest, TheTypedInterfaceHandsOverTheArrays) {

@@ -103,6 +103,23 @@ TEST(Statement, BareValuesAcceptOnlyNumbers) {
     EXPECT_EQ(failure_of([] { bare_text(u"ID", var_date(1)); }).code, TARVO_E_CONVERSION);
 }
 
+// The component's tests cover text and the plain cases; these are the forms around them.
+TEST(Statement, IntegerColumnsTakeWholeNumbersOnly) {
+    EXPECT_EQ(whole_text(u"DeptID", *txt("-0.00")), u"-0.00");
+    EXPECT_EQ(whole_text(u"DeptID", var_r8(4.0)), u"4");
+    // A Double is judged by its value, not by the digits the statement would show.
+    EXPECT_EQ(
+        to_utf8(failure_of([] { whole_text(u"DeptID", var_r8(3.0000000000000004)); }).description),
+        "Parameter DeptID: 3.0000000000000004 is not a whole number (the column holds whole "
+        "numbers)");
+    Variant half = Variant::adopt(var_r8(2.5));
+    VARIANT single = var_empty();
+    single.vt = VT_R4;
+    single.fltVal = 0.5f;
+    for (const VARIANT& bad : {var_r8(1e-7), single, var_ref(half.get())})
+        EXPECT_EQ(failure_of([&] { whole_text(u"DeptID", bad); }).code, TARVO_E_CONVERSION);
+}
+
 TEST(Statement, QuotedValuesUseTheTextConversion) {
     EXPECT_EQ(quoted_text(u"X", var_null()), u"");
     EXPECT_EQ(quoted_text(u"X", var_i2(-4)), u"-4");

@@ -1,6 +1,7 @@
 // The command-line convention of every program: --help and --version, --opt=value, a reason
 // for each refused argument, usage errors, scripts that cannot be read; passwords never
-// printed back; a mistyped SQLite file not created; the transcript's honest exit status.
+// printed back, and the help says where they go instead; a mistyped SQLite file not created;
+// the transcript's honest exit status.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -73,6 +74,16 @@ TEST_F(Programs, HelpAndVersionGoToStandardOutput) {
     }
 }
 
+// A password on the command line is visible to every user through ps.
+TEST_F(Programs, HelpSaysWhereAPasswordGoesInstead) {
+    for (const char* p : kPrograms) {
+        SCOPED_TRACE(p);
+        const std::string help = run(p, {"--help"}).out;
+        EXPECT_NE(help.find("~/.pgpass (mode 0600)"), std::string::npos) << help;
+        EXPECT_NE(help.find("PGPASSWORD"), std::string::npos) << help;
+    }
+}
+
 TEST_F(Programs, RefusedArgumentsGetAReasonAndExitTwo) {
     struct Case {
         const char* program;
@@ -138,6 +149,11 @@ TEST_F(Programs, PasswordsAreNeverPrintedBack) {
         EXPECT_NE(r.status, 0);
         EXPECT_EQ((r.out + r.err).find("s3cret"), std::string::npos) << r.err;
     }
+    // Neither part of a password holding an '@'.
+    Outcome at =
+        run(TARVO_DB_TOOL, {"init", "--db", "postgresql://postgres:s3@cret@127.0.0.1:1/x"});
+    EXPECT_NE(at.status, 0);
+    EXPECT_EQ((at.out + at.err).find("cret"), std::string::npos) << at.err;
     Outcome com = run(TARVO_COM_TOOL, {"--connect",
                                        "Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=x;"
                                        "User ID=postgres;Password=s3cret",

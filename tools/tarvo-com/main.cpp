@@ -29,7 +29,9 @@ const char* const help_text =
 Options:
   --connect CONNSTR   open an ADODB.Connection on CONNSTR and hand it to each new object with
                       SetConn, e.g. "Provider=SQLite;Data Source=/tmp/hr.db" or
-                      "Provider=PostgreSQL;Host=127.0.0.1;Port=5432;Database=hr;User ID=me"
+                      "Provider=PostgreSQL;Host=127.0.0.1;Port=5432;Database=hr;User ID=me";
+                      a password goes in ~/.pgpass (mode 0600) or PGPASSWORD, not in
+                      CONNSTR, which every user of the machine sees in ps
   --format FORMAT     table (default), json (one object per call and line) or tsv
   --help              show this text
   --version           show the version

@@ -22,7 +22,10 @@ std::string usage_text() {
            "init   creates the tables the database lacks and fills demo data into an empty one\n"
            "demo   adds demo rows of the given amounts (for trying larger data)\n"
            "URL    sqlite:PATH or postgresql://USER@HOST:PORT/DB (default: " +
-           defaultdb::default_url() + ")\n";
+           defaultdb::default_url() +
+           ")\n"
+           "       a password goes in ~/.pgpass (mode 0600) or PGPASSWORD, not in the URL,\n"
+           "       which every user of the machine sees in ps\n";
 }
 
 void summary(db::Connection& conn, const std::string& url) {

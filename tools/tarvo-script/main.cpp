@@ -30,7 +30,8 @@ std::string usage_text() {
            "                    embedded database " +
            defaultdb::default_url() +
            ", prepared on first use);\n"
-           "                    a SQLite file named here must exist\n"
+           "                    a SQLite file named here must exist. A password goes in\n"
+           "                    ~/.pgpass (mode 0600) or PGPASSWORD: ps shows the URL to all\n"
            "  --prepare         create the tables the database lacks (the file too), and demo\n"
            "                    data when it has no employees\n"
            "  --user NAME       the user name the screens see (default: $USER)\n"

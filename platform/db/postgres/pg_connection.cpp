@@ -4,12 +4,48 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
 #include "platform/db/postgres/pg_blob.h"
 #include "platform/db/postgres/pg_stream.h"
 #include "platform/db/postgres/pg_values.h"
 
 namespace db {
 namespace {
+
+// libpq waits for ever on a server that accepts a connection and never answers; without a
+// wait chosen elsewhere an attempt gives up after this many seconds.
+constexpr char kConnectTimeout[] = "10";
+
+// Whether the environment chose how long to wait: PGCONNECT_TIMEOUT, or a service (named by
+// the URL or PGSERVICE) whose file may set connect_timeout, which a default given with the
+// URL would override. The URL's own connect_timeout overrides the default.
+bool wait_chosen(const std::string& url) {
+    for (const char* variable : {"PGCONNECT_TIMEOUT", "PGSERVICE"})
+        if (const char* v = std::getenv(variable); v && *v) return true;
+    PQconninfoOption* options = PQconninfoParse(url.c_str(), nullptr);
+    bool chosen = false;
+    for (const PQconninfoOption* o = options; o && o->keyword; ++o)
+        if (o->val && *o->val && std::string_view(o->keyword) == "service") chosen = true;
+    PQconninfoFree(options);
+    return chosen;
+}
+
+// libpq ends a URL's user information at its first '@', so the rest of a password holding a
+// raw '@' would be taken for the host name, and shown in libpq's message about it.
+void refuse_raw_at(std::string_view url) {
+    const auto scheme = url.find("://");
+    if (scheme == std::string_view::npos) return;
+    const auto at = url.find_first_of("@/", scheme + 3);  // where libpq ends the user information
+    if (at == std::string_view::npos || url[at] != '@') return;
+    const auto host_end = std::min(url.find_first_of("/?", at), url.size());
+    if (url.find('@', at + 1) < host_end)
+        throw Error(-1, "08001",
+                    "cannot connect to PostgreSQL: the user name or password in " + masked(url) +
+                        " holds an '@'; write it as %40, or keep the password in ~/.pgpass");
+}
 
 class PgConnection : public Connection {
   public:
@@ -83,11 +119,18 @@ std::string number_placeholders(std::string_view sql) {
 }
 
 std::unique_ptr<Connection> open_postgres(std::string_view url) {
-    // The encoding is a connection parameter, so that a connection opened again keeps it.
+    refuse_raw_at(url);
+    // The encoding and the wait are connection parameters, so that a connection opened
+    // again after a lost server keeps them. The URL's settings come after the default wait.
     const std::string dbname(url);
-    const char* keys[] = {"dbname", "client_encoding", nullptr};
-    const char* values[] = {dbname.c_str(), "UTF8", nullptr};
-    PGconn* c = PQconnectdbParams(keys, values, 1);
+    std::vector<const char*> keys, values;
+    if (!wait_chosen(dbname)) {
+        keys.push_back("connect_timeout");
+        values.push_back(kConnectTimeout);
+    }
+    keys.insert(keys.end(), {"dbname", "client_encoding", nullptr});
+    values.insert(values.end(), {dbname.c_str(), "UTF8", nullptr});
+    PGconn* c = PQconnectdbParams(keys.data(), values.data(), 1);
     if (!c || PQstatus(c) != CONNECTION_OK) {
         std::string msg = c ? pg::trimmed(PQerrorMessage(c)) : "out of memory";
         PQfinish(c);

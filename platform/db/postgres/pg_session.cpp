@@ -127,7 +127,7 @@ void Session::revive() {
         if (open) throw lost(true, trimmed(PQerrorMessage(conn_)));
     }
     farewell_ = false;
-    PQreset(conn_);
+    PQreset(conn_);  // with the first connection's parameters: the same wait for an answer
     if (!connected())
         throw Error(-1, kLost,
                     "与数据库服务器的连接已断开, 重新连接失败: " + trimmed(PQerrorMessage(conn_)));

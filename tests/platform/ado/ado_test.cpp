@@ -6,6 +6,7 @@
 #include "platform/com/error_info.h"
 #include "tests/platform/ado/ado_fixture.h"
 #include "tests/platform/com/automation_client.h"
+#include "tests/support/silent_server.h"
 
 using namespace com;
 using testing_support::call;
@@ -196,6 +197,19 @@ TEST(AdoConnection, BadConnectionStringsAndUnreachableServersFail) {
     r = call(conn.get(), u"Open", {*unreachable});
     EXPECT_EQ(r.scode, ado::E_ADO_CONNECT);
     EXPECT_TRUE(r.description.starts_with("PostgreSQL error 08001: ")) << r.description;
+    EXPECT_EQ(get(conn.get(), u"State").value->lVal, ado::adStateClosed);
+}
+
+TEST(AdoConnection, AServerThatNeverAnswersIsGivenUpOnAfterTheConnectTimeout) {
+    testing_support::PrivateRegistry registry{{TARVO_ADO_MODULE}};
+    testing_support::SilentServer silent;
+    Ptr<IDispatch> conn;
+    ASSERT_EQ(CreateObject("ADODB.Connection", conn.out()), S_OK);
+    auto cs = text("Provider=PostgreSQL;Host=127.0.0.1;Port=" + std::to_string(silent.port()) +
+                   ";Database=x;User ID=u;Connect Timeout=2");
+    auto r = call(conn.get(), u"Open", {*cs});
+    EXPECT_EQ(r.scode, ado::E_ADO_CONNECT);
+    EXPECT_NE(r.description.find("timeout expired"), std::string::npos) << r.description;
     EXPECT_EQ(get(conn.get(), u"State").value->lVal, ado::adStateClosed);
 }
 

@@ -24,6 +24,13 @@ TEST(ConnectionString, PostgresKeysBecomeAUrl) {
               "postgresql://u:p@h/d");
 }
 
+TEST(ConnectionString, ConnectTimeoutBecomesTheUrlsConnectTimeout) {
+    EXPECT_EQ(database_url("Provider=PostgreSQL;Database=hr;Connect Timeout=5;SSL Mode=require"),
+              "postgresql://localhost/hr?sslmode=require&connect_timeout=5");
+    EXPECT_THROW(database_url("Provider=PostgreSQL;Database=hr;Connect Timeout=5s"),
+                 ConnectionStringError);
+}
+
 TEST(ConnectionString, UrlsPassThrough) {
     EXPECT_EQ(database_url("sqlite::memory:"), "sqlite::memory:");
     EXPECT_EQ(database_url("postgresql://u@h/d"), "postgresql://u@h/d");

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "platform/db/connection.h"
+#include "tests/support/silent_server.h"
 #include "tests/support/test_db.h"
 
 namespace {
@@ -170,6 +171,33 @@ TEST_F(PgSession, ALostConnectionOpensAgainForTheNextStatement) {
     }
     EXPECT_FALSE(conn->in_transaction());
     EXPECT_EQ(conn->query_all("SELECT ord FROM dept WHERE id = 2").rows.at(0).at(0), db::Value(5));
+}
+
+// The server stops answering while a program is connected through `relay`: reconnecting
+// gives up after the default wait (the URL sets none) instead of hanging.
+TEST_F(PgSession, AReconnectionToAServerThatNoLongerAnswersGivesUp) {
+    const std::string url = database.url();
+    const auto port_at = url.find("127.0.0.1:") + 10;
+    const auto port_end = url.find('/', port_at);
+    testing_support::SilentServer relay(std::stoi(url.substr(port_at, port_end - port_at)));
+    auto through =
+        db::connect(url.substr(0, port_at) + std::to_string(relay.port()) + url.substr(port_end));
+    EXPECT_EQ(through->query_all("SELECT ord FROM dept WHERE id = 2").rows.at(0).at(0),
+              db::Value(2));
+    relay.go_silent();
+    // The loss is noticed by the first statement or on sending it; the one after it
+    // reconnects at the latest.
+    std::string failure;
+    for (int attempt = 0; attempt < 2 && failure.find("重新连接失败") == std::string::npos;
+         ++attempt) {
+        try {
+            through->query_all("SELECT 1");
+        } catch (const db::Error& e) {
+            failure = e.what();
+        }
+    }
+    EXPECT_NE(failure.find("重新连接失败"), std::string::npos) << failure;
+    EXPECT_NE(failure.find("timeout expired"), std::string::npos) << failure;
 }
 
 TEST_F(PgSession, ATransactionLostWithItsConnectionIsNotReplayed) {
