@@ -18,6 +18,10 @@ void Connection::rollback_to(std::string_view name) {
     execute("ROLLBACK TO SAVEPOINT " + std::string(name));
 }
 
+void Connection::set_role_password(const std::string&, const std::string&) {
+    throw Error(-1, "", "this database has no roles that log in");
+}
+
 int Connection::read_blob(std::string_view sql, const Params& params, std::optional<Bytes>& blob) {
     auto cursor = query(sql, params);
     if (!cursor->next()) return 0;
@@ -51,9 +55,13 @@ Result Connection::query_all(std::string_view sql, const Params& params) {
 }
 
 std::unique_ptr<Connection> connect(std::string_view url) {
+    return connect(url, "");
+}
+
+std::unique_ptr<Connection> connect(std::string_view url, const std::string& password) {
     if (url.starts_with("sqlite:")) return open_sqlite(url.substr(7));
     if (url.starts_with("postgresql://") || url.starts_with("postgres://"))
-        return open_postgres(url);
+        return open_postgres(url, password);
     throw Error(-1, "",
                 "unknown database URL (expected sqlite:PATH or postgresql://...): " + masked(url));
 }

@@ -35,6 +35,26 @@ class Error : public std::runtime_error {
     std::string sqlstate_;
 };
 
+// The server wants a password that was not found (neither PGPASSWORD nor the password file
+// had one), or refused the one it was given. It names the server and the user, so that the
+// user can be asked, and remember_password() knows where the password belongs.
+class PasswordNeeded : public Error {
+  public:
+    struct Login {
+        std::string host, port, dbname, user;
+    };
+    PasswordNeeded(const std::string& message, Login login, bool refused)
+        : Error(-1, "28P01", message), login_(std::move(login)), refused_(refused) {}
+
+    const Login& login() const { return login_; }
+    // True when a password was given (typed, or from the password file) and was wrong.
+    bool refused() const { return refused_; }
+
+  private:
+    Login login_;
+    bool refused_;
+};
+
 // A forward cursor over a query's rows. Starts before the first row.
 class Cursor {
   public:
@@ -96,6 +116,16 @@ class Connection {
     Result query_all(std::string_view sql, const Params& params = {});
     // Runs a script of several statements without parameters (DDL).
     virtual void execute_script(std::string_view sql) = 0;
+
+    // The user the database knows this connection as: the role the PostgreSQL server
+    // authenticated (session_user); for a SQLite file, the system account of this process.
+    virtual std::string authenticated_user() = 0;
+    // Where the data is, for people: "HOST:PORT/DATABASE" on a server, the file's path.
+    virtual std::string location() const = 0;
+    // Sets the password a server role logs in with. It travels hashed in the server's own
+    // scheme (SCRAM-SHA-256 unless the server says otherwise), never as text the server
+    // could log. SQLite has no roles: db::Error.
+    virtual void set_role_password(const std::string& role, const std::string& password);
 };
 
 // Opens a connection from a URL:
@@ -104,8 +134,17 @@ class Connection {
 //   sqlite:PATH?busy_timeout=MS how long to wait for a locked file (default 5000)
 //   sqlite:PATH?mode=ro         open an existing file read-only; rw: existing, read-write
 //   postgresql://... or postgres://...   libpq connection URL
-// Throws db::Error when the database cannot be opened.
+// Throws db::Error when the database cannot be opened, db::PasswordNeeded when the server
+// wants a password it was not given.
 std::unique_ptr<Connection> connect(std::string_view url);
+// The same with a password for a server that asks for one: it travels apart from the URL,
+// so it never shows where the URL is shown. SQLite needs none.
+std::unique_ptr<Connection> connect(std::string_view url, const std::string& password);
+
+// Keeps a password where libpq looks for it: a line of the password file ($PGPASSFILE, else
+// ~/.pgpass), created for the user alone (0600). A line for the same server, database and
+// user is replaced. Throws db::Error when the file cannot be written.
+void remember_password(const PasswordNeeded::Login& login, const std::string& password);
 
 // `url` for opening a database that must exist already: a SQLite URL without a mode of its
 // own gets mode=rw, so a mistyped path is an error instead of a new empty file. Other URLs

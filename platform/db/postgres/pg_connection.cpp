@@ -47,6 +47,10 @@ void refuse_raw_at(std::string_view url) {
                         " holds an '@'; write it as %40, or keep the password in ~/.pgpass");
 }
 
+std::string text_of(const char* s) {
+    return s ? s : "";
+}
+
 class PgConnection : public Connection {
   public:
     explicit PgConnection(PGconn* c) : session_(c) {}
@@ -74,6 +78,26 @@ class PgConnection : public Connection {
     void rollback() override { session_.rollback(); }
     bool in_transaction() const override { return session_.in_transaction(); }
     void execute_script(std::string_view sql) override { session_.script(std::string(sql)); }
+    std::string authenticated_user() override {
+        auto rows = session_.send("SELECT session_user", {});
+        return rows->next() ? std::string(rows->text(0, nullptr)) : std::string();
+    }
+    void set_role_password(const std::string& role, const std::string& password) override {
+        PGconn* c = session_.conn();
+        char* verifier = PQencryptPasswordConn(c, password.c_str(), role.c_str(), "scram-sha-256");
+        if (!verifier)
+            throw Error(-1, "", "cannot hash the password: " + pg::trimmed(PQerrorMessage(c)));
+        const std::string hashed = verifier;
+        PQfreemem(verifier);
+        // The hash holds no quote; the role's name is quoted as an identifier.
+        std::string name = "\"";
+        for (char ch : role) name += ch == '"' ? std::string("\"\"") : std::string(1, ch);
+        execute("ALTER ROLE " + name + "\" PASSWORD '" + hashed + "'", {});
+    }
+    std::string location() const override {
+        PGconn* c = session_.conn();
+        return text_of(PQhost(c)) + ":" + text_of(PQport(c)) + "/" + text_of(PQdb(c));
+    }
     // Savepoint commands go straight through: the per-statement guard of a sent statement
     // would otherwise wrap (and be destroyed by) them.
     void savepoint(std::string_view name) override {
@@ -118,22 +142,37 @@ std::string number_placeholders(std::string_view sql) {
     return out;
 }
 
-std::unique_ptr<Connection> open_postgres(std::string_view url) {
+std::unique_ptr<Connection> open_postgres(std::string_view url, const std::string& password) {
     refuse_raw_at(url);
-    // The encoding and the wait are connection parameters, so that a connection opened
-    // again after a lost server keeps them. The URL's settings come after the default wait.
+    // The encoding, the wait and the password are connection parameters, so that a
+    // connection opened again after a lost server keeps them. The URL's settings come after
+    // the default wait; a password given here after the URL's.
     const std::string dbname(url);
     std::vector<const char*> keys, values;
     if (!wait_chosen(dbname)) {
         keys.push_back("connect_timeout");
         values.push_back(kConnectTimeout);
     }
-    keys.insert(keys.end(), {"dbname", "client_encoding", nullptr});
-    values.insert(values.end(), {dbname.c_str(), "UTF8", nullptr});
+    keys.insert(keys.end(), {"dbname", "client_encoding"});
+    values.insert(values.end(), {dbname.c_str(), "UTF8"});
+    if (!password.empty()) {
+        keys.push_back("password");
+        values.push_back(password.c_str());
+    }
+    keys.push_back(nullptr);
+    values.push_back(nullptr);
     PGconn* c = PQconnectdbParams(keys.data(), values.data(), 1);
     if (!c || PQstatus(c) != CONNECTION_OK) {
-        std::string msg = c ? pg::trimmed(PQerrorMessage(c)) : "out of memory";
+        const std::string msg = c ? pg::trimmed(PQerrorMessage(c)) : "out of memory";
+        const bool wanted = c && PQconnectionNeedsPassword(c);
+        const bool refused = msg.find("password authentication failed") != std::string::npos;
+        const PasswordNeeded::Login login =
+            c ? PasswordNeeded::Login{text_of(PQhost(c)), text_of(PQport(c)), text_of(PQdb(c)),
+                                      text_of(PQuser(c))}
+              : PasswordNeeded::Login{};
         PQfinish(c);
+        if (wanted || refused)
+            throw PasswordNeeded("cannot connect to PostgreSQL: " + msg, login, refused);
         throw Error(-1, "08001", "cannot connect to PostgreSQL: " + msg);
     }
     try {

@@ -8,8 +8,9 @@
 
 namespace db {
 
-// Opens PostgreSQL through libpq from a postgresql:// URL (see db::connect).
-std::unique_ptr<Connection> open_postgres(std::string_view url);
+// Opens PostgreSQL through libpq from a postgresql:// URL, with a password when one is
+// given (see db::connect).
+std::unique_ptr<Connection> open_postgres(std::string_view url, const std::string& password = {});
 
 // Rewrites the '?' placeholders of `sql` as $1, $2, ... outside quoted text, quoted names
 // and comments. Exposed for tests.

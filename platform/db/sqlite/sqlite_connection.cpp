@@ -1,8 +1,10 @@
 // SQLite backend: a file in WAL mode with a busy timeout, or a private in-memory database.
 #include "platform/db/sqlite/sqlite_connection.h"
 
+#include <pwd.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <charconv>
 #include <filesystem>
@@ -212,6 +214,18 @@ class SqliteConnection : public Connection {
             sqlite3_free(err);
             throw Error(sqlite3_extended_errcode(h_), "", msg);
         }
+    }
+
+    // A file knows no users: the one who runs the program, as the system knows the account
+    // (not $USER, which anyone may set).
+    std::string authenticated_user() override {
+        const passwd* account = ::getpwuid(::geteuid());
+        return account && account->pw_name ? account->pw_name : std::to_string(::geteuid());
+    }
+
+    std::string location() const override {
+        const char* file = sqlite3_db_filename(h_, "main");
+        return file && *file ? file : ":memory:";
     }
 
   private:
