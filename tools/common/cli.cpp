@@ -1,5 +1,8 @@
 #include "tools/common/cli.h"
 
+#include <termios.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -136,6 +139,32 @@ std::string unreadable_reason(const std::string& path) {
 
 const char* version() {
     return TARVO_VERSION;
+}
+
+std::optional<std::string> read_secret(const std::string& prompt) {
+    // Only a person at a terminal is asked: a script or a pipe on standard input is not.
+    if (!::isatty(STDIN_FILENO)) return std::nullopt;
+    termios old{};
+    const bool has_echo = ::tcgetattr(STDIN_FILENO, &old) == 0;
+    if (has_echo) {
+        termios quiet = old;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    }
+    std::fputs(prompt.c_str(), stderr);
+    std::fflush(stderr);
+    std::string line;
+    char c = 0;
+    bool got = false;
+    while (::read(STDIN_FILENO, &c, 1) == 1) {
+        got = true;
+        if (c == '\n') break;
+        line += c;
+    }
+    if (has_echo) ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &old);
+    std::fputs("\n", stderr);
+    if (!got) return std::nullopt;  // end of input: nobody answers
+    return line;
 }
 
 }  // namespace cli

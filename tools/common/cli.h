@@ -60,6 +60,10 @@ std::optional<long> whole_number(std::string_view option, std::string_view text,
 // "cannot be read"), or "" when it can.
 std::string unreadable_reason(const std::string& path);
 
+// Reads a line from standard input with its echo off, after `prompt` on standard error: a
+// password. Nullopt when standard input is no terminal (nobody to ask) or at its end.
+std::optional<std::string> read_secret(const std::string& prompt);
+
 // The version of the module's programs.
 const char* version();
 
