@@ -2,23 +2,24 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 
+#include "app/login_dialog.h"
+#include "platform/db/error_reason.h"
 #include "platform/runtime/replace_file.h"
 #include "platform/runtime/script_driver.h"
+#include "tools/common/profiles.h"
 #include "tools/tarvo-db/default_db.h"
 
 namespace app {
 namespace {
-
-std::string login_name() {
-    const char* user = std::getenv("USER");
-    return user && *user ? user : "user";
-}
 
 std::filesystem::path drive_c_of(const Options& o) {
     return o.drive_c.empty() ? runtime::Files::default_drive_c() : std::filesystem::path(o.drive_c);
@@ -32,9 +33,7 @@ Desktop::Desktop(Options options)
       app_(options_.headless ? static_cast<runtime::Interaction&>(scripted_)
                              : static_cast<runtime::Interaction&>(dialogs_),
            files_),
-      host_(app_) {
-    host_.gs_username = options_.user.empty() ? login_name() : options_.user;
-}
+      host_(app_) {}
 
 Desktop::~Desktop() = default;
 
@@ -47,29 +46,44 @@ int Desktop::fail(const std::string& message) {
 }
 
 bool Desktop::connect_database() {
-    url_ = options_.db;
+    defaultdb::Target target;
     try {
-        // The embedded default database is prepared (tables, demo data) on first use.
-        if (url_.empty()) {
-            url_ = defaultdb::default_url();
-            defaultdb::open_prepared(url_);
-        } else if (options_.prepare) {
-            defaultdb::open_prepared(url_);
-        }
-    } catch (const db::Error& e) {
-        fail("无法准备数据库 " + db::masked(url_) + "：" + e.what());
+        target = defaultdb::choose(options_.db, options_.profile);
+    } catch (const profiles::ConfigError& e) {
+        fail(std::string("连接配置有误：") + e.what());
         return false;
     }
-    const std::string url =
-        options_.prepare || options_.db.empty() ? url_ : db::existing_only(url_);
-    if (host_.sqlca.connect(url) != 0) {
-        fail("无法打开数据库 " + db::masked(url_) + "：" + host_.sqlca.reason());
+    url_ = target.url;
+    // On a server the user is whom it authenticated; a name given here would make the
+    // audit line say what nobody checked.
+    if (target.on_server() && !options_.user.empty()) {
+        fail("--user 只能用于 SQLite 数据库：在数据库服务器上，用户就是服务器认证的登录角色");
+        return false;
+    }
+    const login::Asker ask = options_.headless ? login::on_terminal() : login::Asker(ask_in_dialog);
+    try {
+        login::LoggedIn session = defaultdb::open(target, options_.prepare, options_.demo, ask);
+        password_ = session.password;
+        if (!session.note.empty()) std::fprintf(stderr, "tarvo: %s\n", session.note.c_str());
+        host_.gs_username =
+            options_.user.empty() ? session.conn->authenticated_user() : options_.user;
+        host_.sqlca.attach(std::move(session.conn));
+    } catch (const db::PasswordNeeded& e) {
+        if (!options_.headless) {  // the user cancelled the log-in: nothing to say
+            login_cancelled_ = true;
+            return false;
+        }
+        fail("数据库服务器要求密码（" + login::who_and_where(e.login()) +
+             "）：请在终端上运行，或使用 ~/.pgpass 或 PGPASSWORD");
+        return false;
+    } catch (const db::Error& e) {
+        fail("无法打开数据库 " + db::masked(url_) + "：" + db::explain(e));
         return false;
     }
     std::int64_t count = 0;
     if (host_.sqlca.select_count("SELECT count(*) FROM Employee", {}, count) != 0) {
-        fail("数据库 " + db::masked(url_) + " 中没有可用的 Employee 表（" +
-             host_.sqlca.sqlerrtext() + "）；用 --prepare 创建表");
+        fail("数据库 " + db::masked(url_) + " 中没有可用的 Employee 表（" + host_.sqlca.reason() +
+             "）；用 --prepare 创建表");
         return false;
     }
     return true;
@@ -88,7 +102,7 @@ bool Desktop::load_screens() {
 }
 
 int Desktop::run() {
-    if (!start()) return 2;
+    if (!start()) return login_cancelled_ ? 0 : 2;
     return options_.headless ? run_script() : QApplication::exec();
 }
 
@@ -103,6 +117,16 @@ bool Desktop::start() {
     return options_.headless || open_windows();
 }
 
+void Desktop::show_session() {
+    auto* frame = qobject_cast<QMainWindow*>(presentation_->widget_for(&host_.w_main()));
+    if (!frame) return;
+    const std::string text =
+        "用户：" + host_.gs_username + "    数据库：" + host_.sqlca.connection()->location();
+    auto* session = new QLabel(QString::fromStdString(text));
+    session->setObjectName("session");
+    frame->statusBar()->addPermanentWidget(session);
+}
+
 bool Desktop::open_windows() {
     if (!app_.has_class(options_.open)) {
         fail("屏幕库 " + screens_->path().string() + " 中没有窗口 " + options_.open);
@@ -113,6 +137,7 @@ bool Desktop::open_windows() {
         fail("窗口 " + options_.open + " 无法打开");
         return false;
     }
+    show_session();
     return true;
 }
 
@@ -120,7 +145,7 @@ int Desktop::run_script() {
     std::ifstream script(options_.script);  // checked readable with the arguments
     std::unique_ptr<db::Connection> inspection;
     try {
-        inspection = db::connect(url_);
+        inspection = db::connect(url_, password_);
     } catch (const db::Error& e) {
         return fail("无法打开数据库 " + db::masked(url_) + "：" + e.what());
     }

@@ -33,10 +33,13 @@ class Desktop {
     host::Host& host() { return host_; }
 
   private:
-    // Connects sqlca; false (after telling why) when the database cannot be used.
+    // Logs in and connects sqlca, and sets gs_username to whom the database knows; false
+    // (after telling why) when the database cannot be used or the log-in was cancelled.
     bool connect_database();
     bool load_screens();
     bool open_windows();
+    // Who is logged in to which database, in the main window's status bar.
+    void show_session();
     int run_script();
     std::vector<std::string> save_screenshots(const std::string& name);
     // Tells the user why the program cannot go on (and the terminal); returns 2.
@@ -44,6 +47,8 @@ class Desktop {
 
     Options options_;
     std::string url_;
+    std::string password_;  // the one the log-in took, for the script's own connection
+    bool login_cancelled_ = false;
     runtime::ScriptedInteraction scripted_;
     ui::QtInteraction dialogs_;
     runtime::Files files_;

@@ -7,9 +7,11 @@
 namespace app {
 
 struct Options {
-    std::string db;        // empty: the embedded default database
-    bool prepare = false;  // create missing tables (and demo data when Employee is empty)
-    std::string user;      // empty: the login name
+    std::string db;        // empty: the profile's, else the embedded default database
+    std::string profile;   // a profile of tarvo.conf; empty: the default profile
+    bool prepare = false;  // create missing tables (a SQLite file too)
+    bool demo = false;     // and demo data when Employee is empty
+    std::string user;      // SQLite only; empty: the system account
     std::string library;   // the library list; empty: the default one
     std::string drive_c;   // where c:\ paths go; empty: the default folder
     std::string open = "w_employee";

@@ -62,7 +62,9 @@ HRESULT ConnectionObject::Open(BSTR text, BSTR user, BSTR password, LONG) {
         db::Backend backend =
             url.starts_with("sqlite:") ? db::Backend::sqlite : db::Backend::postgresql;
         try {
-            db_ = db::connect(db::existing_only(url));  // a mistyped path creates nothing
+            // A mistyped path creates nothing. The password argument travels apart from the
+            // URL, so it shows nowhere the URL is shown.
+            db_ = db::connect(db::existing_only(url), bstr_utf8(password));
         } catch (const db::Error& e) {
             return fail(E_ADO_CONNECT, source, describe(e, backend));
         }

@@ -2,62 +2,14 @@
 // for each refused argument, usage errors, scripts that cannot be read; passwords never
 // printed back, and the help says where they go instead; a mistyped SQLite file not created;
 // the transcript's honest exit status.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
 #include "schema/schema.h"
 #include "tests/support/faults.h"
-#include "tests/support/test_db.h"
+#include "tests/tools/programs.h"
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-class Programs : public ::testing::Test {
-  protected:
-    Outcome run(const std::string& program, const std::vector<std::string>& args,
-                const std::string& input = "") {
-        std::ofstream(dir / "in", std::ios::binary) << input;
-        std::string cmd = limits +
-                          "QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=" + quote(dir.path()) +
-                          " XDG_STATE_HOME=" + quote(dir / "state") + " " + quote(program);
-        for (const auto& a : args) cmd += " " + quote(a);
-        cmd += " < " + quote((dir / "in").string()) + " > " + quote((dir / "out").string()) +
-               " 2> " + quote((dir / "err").string());
-        const int raw = std::system(cmd.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read(dir / "out"), read(dir / "err")};
-    }
-    static std::string read(const std::filesystem::path& p) {
-        std::ifstream in(p);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    std::string database() {
-        const std::string path = (dir / "tools.db").string();
-        auto conn = db::connect("sqlite:" + path);
-        schema::create(*conn);
-        return "sqlite:" + path;
-    }
-    std::string script(const std::string& text) {
-        std::ofstream(dir / "s.script") << text;
-        return (dir / "s.script").string();
-    }
-    testing_support::TempDir dir;
-    std::string limits;  // shell commands run before the program ("ulimit -f 128; ")
-};
+using tools_test::Outcome;
+using tools_test::Programs;
 
 const char* const kPrograms[] = {TARVO_DB_TOOL, TARVO_SCRIPT_TOOL, TARVO_COM_TOOL, TARVO_PROGRAM};
 

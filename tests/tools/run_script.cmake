@@ -3,7 +3,7 @@
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 execute_process(
-    COMMAND ${TOOL} --db sqlite:${WORK}/test.db --prepare --user tester --drive-c ${WORK}/c
+    COMMAND ${TOOL} --db sqlite:${WORK}/test.db --demo --user tester --drive-c ${WORK}/c
             ${SCRIPT}
     OUTPUT_VARIABLE transcript
     RESULT_VARIABLE status)

@@ -35,7 +35,7 @@ server start
 
 # The script arrives line by line through a pipe, so the server can restart in between.
 mkfifo "$dir/script"
-"$tool" --db "postgresql://postgres@127.0.0.1:$port/postgres" --prepare --user tester \
+"$tool" --db "postgresql://postgres@127.0.0.1:$port/postgres" --prepare \
     --drive-c "$dir/c" - <"$dir/script" >"$dir/transcript" 2>"$dir/err" &
 driver=$!
 exec 3>"$dir/script"

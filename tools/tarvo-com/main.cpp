@@ -9,6 +9,7 @@
 #include "platform/com/error_info.h"
 #include "platform/text/utf8.h"
 #include "tools/common/cli.h"
+#include "tools/common/profiles.h"
 #include "tools/tarvo-com/output.h"
 
 using namespace tarvo_com;
@@ -31,7 +32,10 @@ Options:
                       SetConn, e.g. "Provider=SQLite;Data Source=/tmp/hr.db" or
                       "Provider=PostgreSQL;Host=127.0.0.1;Port=5432;Database=hr;User ID=me";
                       a password goes in ~/.pgpass (mode 0600) or PGPASSWORD, not in
-                      CONNSTR, which every user of the machine sees in ps
+                      CONNSTR, which every user of the machine sees in ps; a password
+                      the server wants is asked for when standard input is a terminal
+  --profile NAME      the database of a profile of tarvo.conf ($XDG_CONFIG_HOME/tarvo, then
+                      /etc/xdg/tarvo); without --connect or --profile the default profile
   --format FORMAT     table (default), json (one object per call and line) or tsv
   --help              show this text
   --version           show the version
@@ -47,6 +51,7 @@ The registry is $TARVO_REGISTRY, else $XDG_CONFIG_HOME/tarvo/registry, else
 
 struct Options {
     std::optional<std::string> connect;
+    std::string profile;
     Format format = Format::table;
     bool batch = false;
     std::vector<std::string> rest;
@@ -75,6 +80,9 @@ bool parse_options(int argc, char** argv, Options& o, std::string& error) {
             std::string v;
             if (!value("--connect", v)) return error = "--connect needs a connection string", false;
             o.connect = v;
+        } else if (a == "--profile" || a.starts_with("--profile=")) {
+            if (!value("--profile", o.profile) || o.profile.empty())
+                return error = "--profile needs a profile's name", false;
         } else if (a == "--format" || a.starts_with("--format=")) {
             std::string v;
             if (!value("--format", v)) return error = "--format needs table, json or tsv", false;
@@ -180,6 +188,13 @@ int main(int argc, char** argv) {
     Options options;
     std::string error;
     if (!parse_options(argc, argv, options, error)) return usage(error);
+    try {
+        if (options.connect && !options.profile.empty())
+            return usage("--connect and --profile name two databases; give one");
+        if (!options.connect) options.connect = profiles::choose_database("", options.profile);
+    } catch (const profiles::ConfigError& e) {
+        return usage(e.what());
+    }
     if (options.connect && !text::is_valid_utf8(*options.connect))
         return usage("the connection string is not valid UTF-8");
     if (!options.rest.empty() &&

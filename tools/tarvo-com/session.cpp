@@ -5,6 +5,7 @@
 #include "platform/com/activation.h"
 #include "platform/com/bstr.h"
 #include "platform/com/error_info.h"
+#include "tools/common/cli.h"
 
 namespace tarvo_com {
 
@@ -31,6 +32,12 @@ Outcome succeeded() {
     Outcome o;
     o.ok = true;
     return o;
+}
+
+// The connection's provider says the server wants a password it was not given (or refused
+// the one it was given): SQLSTATE 28P01.
+bool wants_password(const Outcome& o) {
+    return o.description.find("error 28P01") != std::string::npos;
 }
 
 std::string lower(std::string s) {
@@ -116,10 +123,21 @@ Outcome Session::open_connection() {
     if (connection_failure_) return *connection_failure_;
     Ptr<IDispatch> conn;
     HRESULT h = CreateObject("ADODB.Connection", conn.out());
-    Outcome o =
-        FAILED(h) ? failure_from_error_info(h, "ADODB.Connection cannot be created")
-                  : invoke(conn.get(), "ADODB.Connection.Open", "Open",
-                           {Argument{std::nullopt, Variant::adopt(var_text(*connection_string_))}});
+    if (FAILED(h))
+        return *(connection_failure_ =
+                     failure_from_error_info(h, "ADODB.Connection cannot be created"));
+    std::vector<Argument> open = {
+        Argument{std::nullopt, Variant::adopt(var_text(*connection_string_))}};
+    Outcome o = invoke(conn.get(), "ADODB.Connection.Open", "Open", open);
+    // The server wants a password: asked for at the terminal (never an argument), passed as
+    // Open's own password argument, up to three times.
+    for (int asked = 0; !o.ok && asked < 3 && wants_password(o); ++asked) {
+        auto password = cli::read_secret("Database password: ");
+        if (!password) break;
+        open = {open[0], Argument{std::nullopt, Variant::adopt(var_text(""))},
+                Argument{std::nullopt, Variant::adopt(var_text(*password))}};
+        o = invoke(conn.get(), "ADODB.Connection.Open", "Open", open);
+    }
     if (!o.ok) {
         connection_failure_ = o;
         return o;

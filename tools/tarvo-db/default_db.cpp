@@ -7,6 +7,7 @@
 
 #include "schema/demo_data.h"
 #include "schema/schema.h"
+#include "tools/common/profiles.h"
 
 namespace defaultdb {
 
@@ -28,14 +29,27 @@ std::string default_url() {
     return "sqlite:" + (dir / "tarvo.db").string();
 }
 
-std::unique_ptr<db::Connection> open_prepared(const std::string& url, bool* filled) {
-    auto conn = db::connect(url);
-    schema::create(*conn);
-    bool empty =
-        conn->query_all("SELECT count(*) FROM Employee").rows.at(0).at(0).as_integer() == 0;
-    if (empty) schema::fill_demo(*conn, schema::DemoSize{});
-    if (filled) *filled = empty;
-    return conn;
+bool prepare(db::Connection& conn, bool demo) {
+    schema::create(conn);
+    if (!demo) return false;
+    const bool empty =
+        conn.query_all("SELECT count(*) FROM Employee").rows.at(0).at(0).as_integer() == 0;
+    if (empty) schema::fill_demo(conn, schema::DemoSize{});
+    return empty;
+}
+
+Target choose(const std::string& db_option, const std::string& profile_option) {
+    const std::optional<std::string> chosen = profiles::choose_database(db_option, profile_option);
+    return chosen ? Target{*chosen, false} : Target{default_url(), true};
+}
+
+login::LoggedIn open(const Target& target, bool prepare, bool demo, const login::Asker& ask) {
+    const bool create = target.embedded || prepare || demo;
+    // A mistyped file name creates nothing, unless the program was asked to prepare it.
+    login::LoggedIn session =
+        login::connect(create ? target.url : db::existing_only(target.url), ask);
+    if (create) defaultdb::prepare(*session.conn, demo);
+    return session;
 }
 
 }  // namespace defaultdb

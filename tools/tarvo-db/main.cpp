@@ -1,31 +1,48 @@
 // tarvo-db: prepares a database for the employee module and tells what it holds.
-//   tarvo-db init [--db URL]   create missing tables; fill demo data into an empty database
-//   tarvo-db demo --db URL --employees N [--departments N --persons N --messages N]
-//                              add demo rows of the given amounts (for trying larger data)
+//   tarvo-db init     create the missing tables
+//   tarvo-db demo     add demo rows
+//   tarvo-db office   set up an office's PostgreSQL server: an owner and a clerks' role
+//   tarvo-db clerk N  add a clerk's login
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <iterator>
 #include <string>
 
 #include "schema/demo_data.h"
+#include "schema/roles.h"
 #include "schema/schema.h"
 #include "tools/common/cli.h"
+#include "tools/common/profiles.h"
 #include "tools/tarvo-db/default_db.h"
 
 namespace {
 
 std::string usage_text() {
-    return "usage: tarvo-db init [--db URL]\n"
-           "       tarvo-db demo [--db URL] [--employees N] [--departments N] [--persons N]"
-           " [--messages N]\n"
+    return "usage: tarvo-db init [--db URL | --profile NAME]\n"
+           "       tarvo-db demo [--db URL | --profile NAME] [--employees N] [--departments N]\n"
+           "                     [--persons N] [--messages N]\n"
+           "       tarvo-db office [--db URL | --profile NAME] [--owner ROLE] [--group ROLE]\n"
+           "       tarvo-db clerk NAME [--db URL | --profile NAME] [--group ROLE]\n"
            "\n"
-           "init   creates the tables the database lacks and fills demo data into an empty one\n"
-           "demo   adds demo rows of the given amounts (for trying larger data)\n"
-           "URL    sqlite:PATH or postgresql://USER@HOST:PORT/DB (default: " +
+           "init    creates the tables the database lacks\n"
+           "demo    adds demo rows: the given amounts, or without any 300 employees (60 with a\n"
+           "        photo), 24 departments, 150 people and 80 messages\n"
+           "office  sets up a PostgreSQL server for an office (run it as its superuser): the\n"
+           "        tables belong to the role --owner (default tarvo_owner), and the clerks'\n"
+           "        role --group (default tarvo_clerk) may read and write employees and the\n"
+           "        component's tables and only add audit lines\n"
+           "clerk   adds a clerk who logs in as NAME, a member of the clerks' role; the password\n"
+           "        is asked for twice on a terminal, else read as one line of standard input\n"
+           "\n"
+           "URL     sqlite:PATH or postgresql://USER@HOST:PORT/DB; without --db or --profile\n"
+           "        the default profile of tarvo.conf, else " +
            defaultdb::default_url() +
-           ")\n"
-           "       a password goes in ~/.pgpass (mode 0600) or PGPASSWORD, not in the URL,\n"
-           "       which every user of the machine sees in ps\n";
+           "\n"
+           "        A password the server wants is asked for on a terminal; it may also come\n"
+           "        from ~/.pgpass (mode 0600) or PGPASSWORD, never the URL, which ps shows\n";
 }
 
 void summary(db::Connection& conn, const std::string& url) {
@@ -36,22 +53,48 @@ void summary(db::Connection& conn, const std::string& url) {
     }
 }
 
+// A new clerk's password: typed twice on a terminal, else one line of standard input.
+std::optional<std::string> new_password(const std::string& clerk, std::string& why) {
+    if (!::isatty(STDIN_FILENO)) {
+        std::string line;
+        if (!std::getline(std::cin, line) || line.empty()) {
+            why = "no password on standard input";
+            return std::nullopt;
+        }
+        return line;
+    }
+    auto first = cli::read_secret("Password for " + clerk + ": ");
+    auto second = cli::read_secret("The same password again: ");
+    if (!first || first->empty()) why = "no password given";
+    if (first && second && *first != *second) why = "the two passwords differ";
+    if (!why.empty()) return std::nullopt;
+    return first;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     cli::Parser parser("tarvo-db", usage_text());
-    parser.value("--db").positional(1, 1);
+    parser.value("--db").value("--profile").value("--owner").value("--group").positional(1, 2);
     const char* amounts[] = {"--employees", "--departments", "--persons", "--messages"};
     for (const char* a : amounts) parser.value(a);
     int status = 0;
     const auto args = parser.parse(argc, argv, status);
     if (!args) return status;
     const std::string cmd = args->positional[0];
-    if (cmd != "init" && cmd != "demo") return parser.refuse("unknown command " + cmd);
-    const std::string url = args->value("--db", defaultdb::default_url());
+    if (cmd != "init" && cmd != "demo" && cmd != "office" && cmd != "clerk")
+        return parser.refuse("unknown command " + cmd);
+    if ((cmd == "clerk") != (args->positional.size() == 2))
+        return parser.refuse(cmd == "clerk" ? "clerk needs the clerk's NAME"
+                                            : "unexpected argument " + args->positional[1]);
+    if (args->values.count("--owner") && cmd != "office")
+        return parser.refuse("--owner goes with office");
+    if (args->values.count("--group") && cmd != "office" && cmd != "clerk")
+        return parser.refuse("--group goes with office or clerk");
 
     schema::DemoSize size{0, 0, 0, 0, 0};
     int* fields[] = {&size.employees, &size.departments, &size.persons, &size.messages};
+    bool amount_given = false;
     for (std::size_t i = 0; i < std::size(amounts); ++i) {
         if (!args->values.count(amounts[i])) continue;
         if (cmd != "demo") return parser.refuse(std::string(amounts[i]) + " goes with demo");
@@ -59,20 +102,42 @@ int main(int argc, char** argv) {
         auto n = cli::whole_number(amounts[i], args->value(amounts[i]), 0, 10000000, reason);
         if (!n) return parser.refuse(reason);
         *fields[i] = static_cast<int>(*n);
+        amount_given = true;
     }
+    if (cmd == "demo" && !amount_given) size = schema::DemoSize{};
+
+    defaultdb::Target target;
     try {
-        if (cmd == "init") {
-            bool filled = false;
-            auto conn = defaultdb::open_prepared(url, &filled);
-            std::printf(filled ? "Created the tables and filled demo data.\n"
-                               : "The database already holds data; nothing changed.\n");
-            summary(*conn, url);
-        } else {
-            auto conn = db::connect(url);
-            schema::create(*conn);
-            schema::fill_demo(*conn, size, static_cast<std::uint32_t>(std::rand()));
-            summary(*conn, url);
+        target = defaultdb::choose(args->value("--db"), args->value("--profile"));
+    } catch (const profiles::ConfigError& e) {
+        return parser.refuse(e.what());
+    }
+    schema::OfficeRoles roles;
+    roles.owner = args->value("--owner", roles.owner);
+    roles.clerks = args->value("--group", roles.clerks);
+    try {
+        login::LoggedIn session = defaultdb::open(target, true, false, login::on_terminal());
+        db::Connection& conn = *session.conn;
+        if (cmd == "demo") {
+            schema::fill_demo(conn, size, static_cast<std::uint32_t>(std::rand()));
+        } else if (cmd == "office") {
+            schema::set_up_office(conn, roles);
+            std::printf("Set up: the tables belong to %s; clerks are members of %s.\n",
+                        roles.owner.c_str(), roles.clerks.c_str());
+        } else if (cmd == "clerk") {
+            const std::string& clerk = args->positional[1];
+            std::string why;
+            const auto password = new_password(clerk, why);
+            if (!password) {
+                std::fprintf(stderr, "tarvo-db: %s\n", why.c_str());
+                return 1;
+            }
+            schema::add_clerk(conn, clerk, *password, roles);
+            std::printf("Clerk %s logs in as a member of %s.\n", clerk.c_str(),
+                        roles.clerks.c_str());
+            return 0;
         }
+        summary(conn, target.url);
     } catch (const db::Error& e) {
         std::fprintf(stderr, "tarvo-db: %s\n", e.what());
         return 1;

@@ -15,26 +15,30 @@
 #include "screens/host/host.h"
 #include "screens/host/screen_library.h"
 #include "tools/common/cli.h"
+#include "tools/common/profiles.h"
 #include "tools/tarvo-db/default_db.h"
 
 namespace {
 
 std::string usage_text() {
-    return "usage: tarvo-script [--db URL] [--prepare] [--user NAME] [--drive-c DIR]\n"
-           "                    [--library LIST] [--allow-errors] [SCRIPT|-]\n"
+    return "usage: tarvo-script [--db URL | --profile NAME] [--prepare] [--demo] [--user NAME]\n"
+           "                    [--drive-c DIR] [--library LIST] [--allow-errors] [SCRIPT|-]\n"
            "\n"
            "Runs a script of user actions (docs/scripting.md) on the screens and prints the\n"
            "transcript, one JSON line per event.\n"
            "\n"
-           "  --db URL          sqlite:PATH or postgresql://USER@HOST:PORT/DB (default: the\n"
-           "                    embedded database " +
+           "  --db URL          sqlite:PATH or postgresql://USER@HOST:PORT/DB; a SQLite file\n"
+           "                    named here must exist\n"
+           "  --profile NAME    a database named in tarvo.conf; without --db or --profile the\n"
+           "                    default profile, else the embedded database " +
            defaultdb::default_url() +
-           ", prepared on first use);\n"
-           "                    a SQLite file named here must exist. A password goes in\n"
+           ".\n"
+           "                    A password is asked for on the terminal, or comes from\n"
            "                    ~/.pgpass (mode 0600) or PGPASSWORD: ps shows the URL to all\n"
-           "  --prepare         create the tables the database lacks (the file too), and demo\n"
-           "                    data when it has no employees\n"
-           "  --user NAME       the user name the screens see (default: $USER)\n"
+           "  --prepare         create the tables the database lacks (the file too)\n"
+           "  --demo            and fill demo data into it when it has no employees\n"
+           "  --user NAME       SQLite only: the user name the screens see (default: your\n"
+           "                    account); on a server it is the role that logged in\n"
            "  --drive-c DIR     the folder c:\\ paths stand for\n"
            "  --library LIST    where the screen library is looked for (folders or files, ':')\n"
            "  --allow-errors    exit 0 although the screens reported runtime or database errors\n"
@@ -45,22 +49,15 @@ std::string usage_text() {
            "library that cannot be loaded.\n";
 }
 
-std::string login_name() {
-    const char* user = std::getenv("USER");
-    return user && *user ? user : "user";
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     cli::Parser parser("tarvo-script", usage_text());
-    parser.value("--db").value("--user").value("--drive-c").value("--library");
-    parser.flag("--prepare").flag("--allow-errors").positional(0, 1);
+    parser.value("--db").value("--profile").value("--user").value("--drive-c").value("--library");
+    parser.flag("--prepare").flag("--demo").flag("--allow-errors").positional(0, 1);
     int status = 0;
     const auto args = parser.parse(argc, argv, status);
     if (!args) return status;
-    std::string url = args->value("--db");
-    bool prepare = args->has("--prepare");
     const std::string script = args->positional.empty() ? "-" : args->positional[0];
     if (script != "-")
         if (std::string why = cli::unreadable_reason(script); !why.empty())
@@ -72,20 +69,24 @@ int main(int argc, char** argv) {
                                               : std::filesystem::path(drive_c_option);
     runtime::prepare_file_writing({drive_c});  // before anything is written, the database too
 
+    defaultdb::Target target;
+    try {
+        target = defaultdb::choose(args->value("--db"), args->value("--profile"));
+    } catch (const profiles::ConfigError& e) {
+        return parser.refuse(e.what());
+    }
+    const std::string user = args->value("--user");
+    if (target.on_server() && !user.empty())
+        return parser.refuse(
+            "--user goes with SQLite only: on a server the user is the role that logged in");
+    login::LoggedIn session;
     std::unique_ptr<db::Connection> inspection;
     try {
-        // The default database is prepared (tables, demo data) on first use.
-        if (url.empty()) {
-            url = defaultdb::default_url();
-            prepare = true;
-        }
-        if (prepare)
-            defaultdb::open_prepared(url);
-        else
-            url = db::existing_only(url);  // a mistyped file name creates nothing
-        inspection = db::connect(url);
+        session = defaultdb::open(target, args->has("--prepare"), args->has("--demo"),
+                                  login::on_terminal());
+        inspection = db::connect(db::existing_only(target.url), session.password);
     } catch (const db::Error& e) {
-        std::fprintf(stderr, "tarvo-script: cannot open %s: %s\n", db::masked(url).c_str(),
+        std::fprintf(stderr, "tarvo-script: cannot open %s: %s\n", db::masked(target.url).c_str(),
                      e.what());
         return cli::kUsageError;
     }
@@ -94,11 +95,8 @@ int main(int argc, char** argv) {
     runtime::Files files(drive_c);
     runtime::Application app(ui, files);
     host::Host host(app);
-    host.gs_username = args->value("--user", login_name());
-    if (host.sqlca.connect(url) != 0) {
-        std::fprintf(stderr, "tarvo-script: %s\n", host.sqlca.sqlerrtext().c_str());
-        return cli::kUsageError;
-    }
+    host.gs_username = user.empty() ? session.conn->authenticated_user() : user;
+    host.sqlca.attach(std::move(session.conn));
     host.register_classes();
     std::string error;
     auto screens = host::ScreenLibrary::load(
