@@ -1,10 +1,11 @@
 #include "platform/ado/row_source.h"
 
 #include "platform/ado/spelling.h"
+#include "platform/db/sql_scanner.h"
 
 #include <algorithm>
-#include <cctype>
 #include <atomic>
+#include <cctype>
 
 namespace ado {
 
@@ -16,33 +17,11 @@ std::string bare_statement(const std::string& sql) {
     return end == std::string::npos ? std::string() : sql.substr(0, end + 1);
 }
 
-// The statement without an ORDER BY that ends it (outside quotes and parentheses, and with no
-// LIMIT after it): the order changes no count, and SQLite counts a plain statement from its
-// index instead of producing every row of an ordered one.
+// The statement without an ORDER BY that ends it (with no LIMIT after it): the order changes
+// no count, and SQLite counts a plain statement from its index instead of producing every
+// row of an ordered one.
 std::string unordered(const std::string& sql) {
-    std::string upper = sql;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    std::size_t cut = std::string::npos;
-    int depth = 0;
-    char quote = 0;
-    for (std::size_t i = 0; i < upper.size(); ++i) {
-        const char c = upper[i];
-        if (quote) {
-            if (c == quote) quote = 0;
-        } else if (c == '\'' || c == '"') {
-            quote = c;
-        } else if (c == '(') {
-            ++depth;
-        } else if (c == ')') {
-            --depth;
-        } else if (depth == 0 && upper.compare(i, 8, "ORDER BY") == 0 &&
-                   (i == 0 || !std::isalnum(static_cast<unsigned char>(upper[i - 1])))) {
-            cut = i;
-        } else if (depth == 0 && cut != std::string::npos &&
-                   (upper.compare(i, 5, "LIMIT") == 0 || upper.compare(i, 6, "OFFSET") == 0)) {
-            return sql;  // the order chooses which rows are counted
-        }
-    }
+    const std::size_t cut = db::sql::final_order_by(sql);
     return cut == std::string::npos ? sql : sql.substr(0, cut);
 }
 

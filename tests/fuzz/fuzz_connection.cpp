@@ -4,6 +4,7 @@
 #include "platform/ado/connection_string.h"
 #include "platform/db/connection.h"
 #include "platform/db/postgres/pg_connection.h"
+#include "platform/db/sql_scanner.h"
 #include "tests/fuzz/fuzz.h"
 
 namespace {
@@ -39,7 +40,7 @@ void connection_string(std::string_view any) {
 }
 
 void placeholders(std::string_view sql) {
-    const std::string out = db::number_placeholders(sql);
+    const std::string out = db::sql::number_questions(sql);
     if (sql.find('?') == std::string_view::npos)
         fuzz::check(out == sql, "text without placeholders changed");
     else

@@ -116,32 +116,6 @@ class PgConnection : public Connection {
 
 }  // namespace
 
-std::string number_placeholders(std::string_view sql) {
-    std::string out;
-    out.reserve(sql.size() + 8);
-    int n = 0;
-    for (std::size_t i = 0; i < sql.size(); ++i) {
-        char ch = sql[i];
-        if (ch == '\'' || ch == '"') {
-            std::size_t end = sql.find(ch, i + 1);
-            if (end == std::string_view::npos) end = sql.size() - 1;
-            out.append(sql.substr(i, end - i + 1));
-            i = end;
-        } else if (ch == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
-            std::size_t end = sql.find('\n', i);
-            if (end == std::string_view::npos) end = sql.size() - 1;
-            out.append(sql.substr(i, end - i + 1));
-            i = end;
-        } else if (ch == '?') {
-            out += '$';
-            out += std::to_string(++n);
-        } else {
-            out += ch;
-        }
-    }
-    return out;
-}
-
 std::unique_ptr<Connection> open_postgres(std::string_view url, const std::string& password) {
     refuse_raw_at(url);
     // The encoding, the wait and the password are connection parameters, so that a

@@ -12,8 +12,4 @@ namespace db {
 // given (see db::connect).
 std::unique_ptr<Connection> open_postgres(std::string_view url, const std::string& password = {});
 
-// Rewrites the '?' placeholders of `sql` as $1, $2, ... outside quoted text, quoted names
-// and comments. Exposed for tests.
-std::string number_placeholders(std::string_view sql);
-
 }  // namespace db

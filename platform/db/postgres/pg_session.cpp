@@ -7,6 +7,7 @@
 
 #include "platform/db/postgres/pg_connection.h"
 #include "platform/db/postgres/pg_stream.h"
+#include "platform/db/sql_scanner.h"
 #include "platform/db/postgres/pg_values.h"
 #include "platform/db/zero_text.h"
 
@@ -195,7 +196,7 @@ std::unique_ptr<Stream> Session::send(std::string_view sql, const Params& params
     settle();
     revive();
     keep_settings();
-    std::string numbered = number_placeholders(sql);
+    std::string numbered = sql::number_questions(sql);
     PgParams p(params);
     bool guarded = in_transaction();
     if (guarded) simple("SAVEPOINT tarvo_stmt");

@@ -1,60 +1,34 @@
 // Retrieve and update: the data window's traffic with the database.
+#include <algorithm>
 #include <cctype>
 
+#include "platform/db/sql_scanner.h"
 #include "platform/runtime/datawindow/data_window.h"
 #include "platform/runtime/transaction.h"
 
 namespace runtime {
 namespace {
 
-bool identifier_char(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-}
-
 // Replaces each ":name" of a declared retrieval argument by '?' and collects the values to
-// bind, in the order they appear. Quoted texts and names are left alone, so a ':' typed
-// into a search pattern stays what it is.
+// bind, in the order they appear. Quoted texts, names and comments are left alone, so a ':'
+// typed into a search pattern stays what it is.
 std::string bind_arguments(std::string_view select, const std::vector<RetrievalArgument>& declared,
                            const db::Params& given, db::Params& bound) {
     std::string sql;
     sql.reserve(select.size());
-    for (std::size_t i = 0; i < select.size();) {
-        char c = select[i];
-        if (c == '\'' || c == '"') {
-            std::size_t end = select.find(c, i + 1);
-            end = end == std::string_view::npos ? select.size() : end + 1;
-            sql.append(select.substr(i, end - i));
-            i = end;
-            continue;
-        }
-        if (c == '-' && i + 1 < select.size() && select[i + 1] == '-') {
-            std::size_t end = select.find('\n', i);
-            end = end == std::string_view::npos ? select.size() : end;
-            sql.append(select.substr(i, end - i));  // a comment: left as written
-            i = end;
-            continue;
-        }
-        if (c == ':' && i + 1 < select.size() && select[i + 1] == ':') {
-            sql.append("::");  // a PostgreSQL cast, not an argument
-            i += 2;
-            continue;
-        }
-        if (c == ':' && i + 1 < select.size() && identifier_char(select[i + 1])) {
-            std::size_t end = i + 1;
-            while (end < select.size() && identifier_char(select[end])) ++end;
-            std::string_view name = select.substr(i + 1, end - i - 1);
-            for (std::size_t a = 0; a < declared.size(); ++a) {
-                if (same_name(declared[a].name, name)) {
-                    sql += '?';
-                    bound.push_back(given[a]);
-                    i = end;
-                    break;
-                }
+    db::sql::Scanner scanner(select);
+    for (db::sql::Piece p; scanner.next(p);) {
+        if (p.kind == db::sql::Kind::named) {
+            const std::string_view name = p.text.substr(1);
+            const auto arg = std::find_if(declared.begin(), declared.end(),
+                                          [&](const auto& a) { return same_name(a.name, name); });
+            if (arg != declared.end()) {
+                sql += '?';
+                bound.push_back(given[static_cast<std::size_t>(arg - declared.begin())]);
+                continue;
             }
-            if (i == end) continue;
         }
-        sql += c;
-        ++i;
+        sql += p.text;
     }
     return sql;
 }

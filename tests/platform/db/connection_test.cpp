@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "platform/db/postgres/pg_connection.h"
+#include "platform/db/sql_scanner.h"
 #include "schema/schema.h"
 #include "tests/support/silent_server.h"
 #include "tests/support/test_db.h"
@@ -299,9 +300,9 @@ TEST(PostgresConnect, APasswordWithARawAtIsRefusedBeforeItCanShow) {
 }
 
 TEST(PostgresPlaceholders, NumbersOnlyOutsideQuotesAndComments) {
-    EXPECT_EQ(db::number_placeholders("select ? , '?', \"a?\" -- ?\n, ?"),
+    EXPECT_EQ(db::sql::number_questions("select ? , '?', \"a?\" -- ?\n, ?"),
               "select $1 , '?', \"a?\" -- ?\n, $2");
-    EXPECT_EQ(db::number_placeholders("x = 'it''s ?' and y = ?"), "x = 'it''s ?' and y = $1");
+    EXPECT_EQ(db::sql::number_questions("x = 'it''s ?' and y = ?"), "x = 'it''s ?' and y = $1");
 }
 
 TEST(DateTimeParse, AcceptsRealDatesOnly) {
