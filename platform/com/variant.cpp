@@ -1,5 +1,7 @@
 #include "platform/com/variant.h"
 
+#include "platform/calendar/calendar.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -421,33 +423,13 @@ HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, WORD flags, VARTYPE
     return h;
 }
 
-// Days from 1970-01-01 of a civil date (proleptic Gregorian calendar).
-static std::int64_t days_from_civil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-static void civil_from_days(std::int64_t z, int& y, int& m, int& d) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2));
-}
-
 // 1899-12-30 is day 0 of the date scale.
-static const std::int64_t epoch_days = days_from_civil(1899, 12, 30);
+static constexpr std::int64_t epoch_days = calendar::days_from_date(1899, 12, 30);
 
 DATE make_date(int year, int month, int day, int hour, int minute, int second) {
-    double days = static_cast<double>(days_from_civil(year, month, day) - epoch_days);
+    double days = static_cast<double>(
+        calendar::days_from_date(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
+        epoch_days);
     double time = (hour * 3600 + minute * 60 + second) / 86400.0;
     // Before day 0 the fraction still counts forward from midnight: -1.25 is 1899-12-29 06:00.
     return days >= 0 ? days + time : days - time;
@@ -459,7 +441,10 @@ bool split_date(DATE d, DateParts& out) {
     long secs = std::lround(std::fabs(d - whole) * 86400.0);
     auto days = static_cast<std::int64_t>(whole);
     if (secs >= 86400) secs -= 86400, days += d >= 0 ? 1 : -1;
-    civil_from_days(days + epoch_days, out.year, out.month, out.day);
+    const calendar::Date date = calendar::date_from_days(days + epoch_days);
+    out.year = date.year;
+    out.month = static_cast<int>(date.month);
+    out.day = static_cast<int>(date.day);
     out.hour = static_cast<int>(secs / 3600);
     out.minute = static_cast<int>(secs / 60 % 60);
     out.second = static_cast<int>(secs % 60);
@@ -468,35 +453,18 @@ bool split_date(DATE d, DateParts& out) {
 
 namespace {
 
-bool read_int(std::u16string_view t, std::size_t& i, int digits, int& out) {
-    out = 0;
-    for (int k = 0; k < digits; ++k, ++i) {
-        if (i >= t.size() || t[i] < u'0' || t[i] > u'9') return false;
-        out = out * 10 + (t[i] - u'0');
-    }
-    return true;
-}
-
-// "YYYY-MM-DD", optionally followed by " HH:MM" or " HH:MM:SS" (or 'T' for the blank).
+// "YYYY-MM-DD", optionally followed by " HH:MM" or " HH:MM:SS" (or 'T' for the blank); no
+// fraction of a second.
 bool parse_date_text(std::u16string_view t, DATE& out) {
-    std::size_t i = 0;
-    int y, mo, d, h = 0, mi = 0, s = 0;
-    if (!read_int(t, i, 4, y) || i >= t.size() || t[i++] != u'-') return false;
-    if (!read_int(t, i, 2, mo) || i >= t.size() || t[i++] != u'-') return false;
-    if (!read_int(t, i, 2, d)) return false;
-    if (i < t.size()) {
-        if (t[i] != u' ' && t[i] != u'T') return false;
-        ++i;
-        if (!read_int(t, i, 2, h) || i >= t.size() || t[i++] != u':') return false;
-        if (!read_int(t, i, 2, mi)) return false;
-        if (i < t.size() && (t[i++] != u':' || !read_int(t, i, 2, s))) return false;
-        if (i != t.size()) return false;
+    std::string ascii;
+    for (char16_t c : t) {
+        if (c >= 0x80) return false;
+        ascii += static_cast<char>(c);
     }
-    if (mo < 1 || mo > 12 || d < 1 || h > 23 || mi > 59 || s > 59) return false;
-    static const int month_days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    if (d > month_days[mo - 1] || (mo == 2 && d == 29 && !leap)) return false;
-    out = make_date(y, mo, d, h, mi, s);
+    const std::optional<calendar::DateTime> d = calendar::parse(ascii);
+    if (!d || d->fraction) return false;
+    out = make_date(d->date.year, static_cast<int>(d->date.month), static_cast<int>(d->date.day),
+                    d->hour, d->minute, d->second);
     return true;
 }
 

@@ -3,25 +3,12 @@
 #include <charconv>
 #include <cstdio>
 
+#include "platform/calendar/calendar.h"
+
 namespace db {
-namespace {
-
-bool read_int(std::string_view s, std::size_t pos, std::size_t len, int& out) {
-    if (pos + len > s.size()) return false;
-    for (std::size_t i = pos; i < pos + len; ++i)
-        if (s[i] < '0' || s[i] > '9') return false;
-    std::from_chars(s.data() + pos, s.data() + pos + len, out);
-    return true;
-}
-
-}  // namespace
-
 bool DateTime::valid_date(int y, int m, int d) {
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1) return false;
-    bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    int limit = days[m - 1] + (m == 2 && leap ? 1 : 0);
-    return d <= limit;
+    return y >= 1 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= 31 &&
+           calendar::exists(y, static_cast<unsigned>(m), static_cast<unsigned>(d));
 }
 
 std::string DateTime::to_string() const {
@@ -32,27 +19,14 @@ std::string DateTime::to_string() const {
 }
 
 std::optional<DateTime> DateTime::parse(std::string_view s) {
-    DateTime dt;
-    if (!read_int(s, 0, 4, dt.year) || s.size() < 10 || s[4] != '-' ||
-        !read_int(s, 5, 2, dt.month) || s[7] != '-' || !read_int(s, 8, 2, dt.day))
-        return std::nullopt;
-    if (!valid_date(dt.year, dt.month, dt.day)) return std::nullopt;
-    if (s.size() == 10) return dt;
-    if ((s[10] != ' ' && s[10] != 'T') || !read_int(s, 11, 2, dt.hour) || s.size() < 16 ||
-        s[13] != ':' || !read_int(s, 14, 2, dt.minute))
-        return std::nullopt;
-    std::size_t pos = 16;
-    if (pos < s.size() && s[pos] == ':') {
-        if (!read_int(s, pos + 1, 2, dt.second)) return std::nullopt;
-        pos += 3;
-        if (pos < s.size() && s[pos] == '.') {  // fractions of a second are dropped
-            ++pos;
-            while (pos < s.size() && s[pos] >= '0' && s[pos] <= '9') ++pos;
-        }
-    }
-    if (pos != s.size()) return std::nullopt;
-    if (dt.hour > 23 || dt.minute > 59 || dt.second > 59) return std::nullopt;
-    return dt;
+    const std::optional<calendar::DateTime> t = calendar::parse(s);  // a fraction is dropped
+    if (!t || t->date.year < 1) return std::nullopt;
+    return DateTime{t->date.year,
+                    static_cast<int>(t->date.month),
+                    static_cast<int>(t->date.day),
+                    t->hour,
+                    t->minute,
+                    t->second};
 }
 
 Value ValueView::to_value() const {

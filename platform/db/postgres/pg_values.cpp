@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/calendar/calendar.h"
+
 namespace db::pg {
 namespace {
 
@@ -107,32 +109,13 @@ std::string_view numeric_text(std::string_view raw, std::string& out) {
     return out;
 }
 
-struct Civil {
-    int year, month, day;
-};
-// The calendar date of a day counted from 1970-01-01 (proleptic Gregorian).
-Civil civil_from_days(std::int64_t z) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    return {static_cast<int>(yoe + era * 400 + (m <= 2)), m, d};
-}
-constexpr std::int64_t kDaysTo2000 = 10957;  // 1970-01-01 to 2000-01-01, the server's epoch
+constexpr std::int64_t kDaysTo2000 = calendar::days_from_date(2000, 1, 1);  // the server's epoch
 constexpr std::int64_t kMicrosPerDay = 86400LL * 1000000;
 
-std::int64_t floor_div(std::int64_t a, std::int64_t b) {
-    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
-}
-
-void append_date(std::string& out, const Civil& c) {
+void append_date(std::string& out, const calendar::Date& c) {
     char buf[32];
     const bool bc = c.year <= 0;
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", bc ? 1 - c.year : c.year, c.month, c.day);
+    std::snprintf(buf, sizeof buf, "%04d-%02u-%02u", bc ? 1 - c.year : c.year, c.month, c.day);
     out += buf;
     if (bc) out += " BC";
 }
@@ -177,12 +160,13 @@ std::optional<DateTime> moment(const Cell& cell) {
         return std::nullopt;
     }
     if (cell.type == kTimestampTz) v += static_cast<std::int64_t>(cell.utc_offset) * 1000000;
-    const std::int64_t day = floor_div(v, kMicrosPerDay);
+    const std::int64_t day = calendar::floor_div(v, kMicrosPerDay);
     const std::int64_t in_day = v - day * kMicrosPerDay;
-    const Civil c = civil_from_days(day + kDaysTo2000);
+    const calendar::Date c = calendar::date_from_days(day + kDaysTo2000);
     if (c.year <= 0) return std::nullopt;
     const int s = static_cast<int>(in_day / 1000000);
-    return DateTime{c.year, c.month, c.day, s / 3600, s / 60 % 60, s % 60};
+    return DateTime{
+        c.year, static_cast<int>(c.month), static_cast<int>(c.day), s / 3600, s / 60 % 60, s % 60};
 }
 
 std::string_view datetime_text(const Cell& cell, std::string& out) {
@@ -196,9 +180,9 @@ std::string_view datetime_text(const Cell& cell, std::string& out) {
         return out = "-infinity";
     if (is_date) v *= kMicrosPerDay;
     if (cell.type == kTimestampTz) v += static_cast<std::int64_t>(cell.utc_offset) * 1000000;
-    const std::int64_t day = floor_div(v, kMicrosPerDay);
+    const std::int64_t day = calendar::floor_div(v, kMicrosPerDay);
     out.clear();
-    append_date(out, civil_from_days(day + kDaysTo2000));
+    append_date(out, calendar::date_from_days(day + kDaysTo2000));
     if (is_date) return out;
     const bool bc = out.ends_with(" BC");
     if (bc) out.resize(out.size() - 3);
