@@ -1,5 +1,7 @@
 #include "component/gateway.h"
 
+#include "component/column_spelling.h"
+
 #include "platform/com/activation.h"
 #include "platform/com/bstr.h"
 #include "platform/com/error_info.h"
@@ -78,7 +80,7 @@ ado::Field* StaticCursor::new_field(long position) {
 std::u16string StaticCursor::field_name(long position) {
     Bstr name;
     check(field(position)->get_Name(name.out()), "Field.Name");
-    return std::u16string(name.view());
+    return declared_spelling(name.view());
 }
 
 Variant StaticCursor::field_value(long position) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/db/dialect.h"
+
 namespace schema {
 namespace {
 
@@ -76,12 +78,8 @@ void insert_rows(db::Connection& conn, const std::string& table, const std::stri
 
 // After explicit identifiers, PostgreSQL's identity must move past them.
 void sync_identity(db::Connection& conn, const char* table, const char* column) {
-    if (conn.backend() != db::Backend::postgresql) return;
-    // pg_get_serial_sequence takes the column name literally: use its folded form.
-    std::string folded = column;
-    for (auto& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    conn.execute(std::string("SELECT setval(pg_get_serial_sequence('") + table + "', '" + folded +
-                 "'), (SELECT COALESCE(MAX(" + column + "), 0) + 1 FROM " + table + "), false)");
+    const std::string catch_up = conn.dialect().identity_catch_up(table, column);
+    if (!catch_up.empty()) conn.execute(catch_up);
 }
 
 std::int64_t scalar(db::Connection& conn, const std::string& sql) {

@@ -1,5 +1,6 @@
 #include "schema/roles.h"
 
+#include "platform/db/dialect.h"
 #include "schema/schema.h"
 
 namespace schema {
@@ -37,7 +38,7 @@ void create_group_role(db::Connection& conn, const std::string& name) {
 }
 
 void require_server(db::Connection& conn) {
-    if (conn.backend() != db::Backend::postgresql)
+    if (!conn.dialect().has_roles())
         throw db::Error(-1, "", "roles are set up on a PostgreSQL server; a SQLite file has none");
 }
 

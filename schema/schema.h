@@ -9,8 +9,8 @@
 
 namespace schema {
 
-// The DDL for a backend, one statement a string (CREATE ... IF NOT EXISTS).
-std::vector<std::string> ddl(db::Backend backend);
+// The DDL in a database's dialect, one statement a string (CREATE ... IF NOT EXISTS).
+std::vector<std::string> ddl(const db::Dialect& dialect);
 
 // The tables' and columns' names as the DDL spells them (HR_Dept, DeptID, ...), for
 // reporting names the way the schema declares them where a database folds their case.

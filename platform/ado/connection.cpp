@@ -4,6 +4,7 @@
 #include "platform/ado/objects.h"
 #include "platform/com/bstr.h"
 #include "platform/com/error_info.h"
+#include "platform/db/dialect.h"
 
 namespace ado {
 
@@ -13,8 +14,7 @@ namespace {
 
 constexpr char source[] = "ADODB.Connection";
 
-std::string describe(const db::Error& e, db::Backend backend) {
-    std::string who = backend == db::Backend::postgresql ? "PostgreSQL" : "SQLite";
+std::string describe(const db::Error& e, const std::string& who) {
     if (!e.sqlstate().empty()) return who + " error " + e.sqlstate() + ": " + e.what();
     if (e.code() == -1) return who + ": " + e.what();
     return who + " error " + std::to_string(e.code()) + ": " + e.what();
@@ -59,14 +59,14 @@ HRESULT ConnectionObject::Open(BSTR text, BSTR user, BSTR password, LONG) {
     if (db_) return fail(E_ADO_ALREADY_OPEN, source, "the connection is already open");
     return guarded(source, [&] {
         std::string url = database_url(bstr_utf8(text), bstr_utf8(user), bstr_utf8(password));
-        db::Backend backend =
-            url.starts_with("sqlite:") ? db::Backend::sqlite : db::Backend::postgresql;
+        // Named for the message before there is a connection to ask.
+        const std::string who = url.starts_with("sqlite:") ? "SQLite" : "PostgreSQL";
         try {
             // A mistyped path creates nothing. The password argument travels apart from the
             // URL, so it shows nowhere the URL is shown.
             db_ = db::connect(db::existing_only(url), bstr_utf8(password));
         } catch (const db::Error& e) {
-            return fail(E_ADO_CONNECT, source, describe(e, backend));
+            return fail(E_ADO_CONNECT, source, describe(e, who));
         }
         connection_string_ = bstr_utf8(text);
         return S_OK;
@@ -89,7 +89,7 @@ HRESULT ConnectionObject::Execute(BSTR command, VARIANT* affected, LONG, _Record
         try {
             n = db_->execute(bstr_utf8(command));
         } catch (const db::Error& e) {
-            return fail(E_ADO_DATABASE, source, describe(e, db_->backend()));
+            return fail(E_ADO_DATABASE, source, describe(e, db_->dialect().name()));
         }
         if (affected) VariantClear(affected), *affected = var_i4(static_cast<LONG>(n));
         if (result) *result = new RecordsetObject;  // closed: the statement gives no rows
@@ -121,8 +121,8 @@ HRESULT ConnectionObject::get_ConnectionString(BSTR* text) {
     return S_OK;
 }
 
-HRESULT describe_failure(const db::Error& e, db::Backend backend, const char* src) {
-    return fail(E_ADO_DATABASE, src, describe(e, backend));
+HRESULT describe_failure(const db::Error& e, const db::Connection& conn, const char* src) {
+    return fail(E_ADO_DATABASE, src, describe(e, conn.dialect().name()));
 }
 
 const DispatchTable& ConnectionObject::dispatch_table() const {

@@ -7,9 +7,9 @@
 
 #include "platform/ado/ado.h"
 #include "platform/ado/connection_string.h"
-#include "platform/ado/row_source.h"
 #include "platform/com/object.h"
 #include "platform/db/connection.h"
+#include "platform/db/row_source.h"
 
 namespace ado {
 
@@ -34,7 +34,7 @@ HRESULT guarded(const char* source, Body&& body) {
 }
 
 // A database failure with the database's code and message (E_ADO_DATABASE).
-HRESULT describe_failure(const db::Error& e, db::Backend backend, const char* source);
+HRESULT describe_failure(const db::Error& e, const db::Connection& conn, const char* source);
 
 // A database value as a variant: NULL -> Null, integers -> I4 (I8 beyond 32 bits), reals ->
 // R8, text -> BSTR, bytes -> array of bytes, date-times -> DATE. Converted straight from the
@@ -117,7 +117,7 @@ class RecordsetObject final : public com::DispatchObject<_Recordset> {
     HRESULT current_row(const db::Cursor*& row);
 
     com::Ptr<ConnectionObject> conn_;
-    std::unique_ptr<RowSource> rows_;
+    std::unique_ptr<db::RowSource> rows_;
     std::int64_t position_ = 0;  // 0-based; at or past the last row means EOF
     LONG page_size_ = 10;
     LONG column_count_ = 0;

@@ -5,6 +5,7 @@
 #include "platform/ado/objects.h"
 #include "platform/com/bstr.h"
 #include "platform/com/safearray.h"
+#include "platform/db/dialect.h"
 
 namespace ado {
 
@@ -176,9 +177,9 @@ HRESULT RecordsetObject::open_on(ConnectionObject* conn, const std::string& sql)
     if (!conn->database()) return fail(E_ADO_CLOSED, source, "the connection is not open");
     return guarded(source, [&] {
         try {
-            rows_ = open_row_source(*conn->database(), sql);
+            rows_ = conn->database()->dialect().open_rows(*conn->database(), sql);
         } catch (const db::Error& e) {
-            return describe_failure(e, conn->database()->backend(), source);
+            return describe_failure(e, *conn->database(), source);
         }
         conn_ = Ptr<ConnectionObject>(conn, true);
         conn->attach(this);
@@ -202,7 +203,7 @@ HRESULT RecordsetObject::current_row(const db::Cursor*& row) {
         try {
             if (rows_->seek(position_)) row = current_ = &rows_->row();
         } catch (const db::Error& e) {
-            return describe_failure(e, conn_->database()->backend(), source);
+            return describe_failure(e, *conn_->database(), source);
         }
         current_position_ = position_;
         return S_OK;
@@ -227,7 +228,7 @@ HRESULT RecordsetObject::get_RecordCount(LONG* count) {
         try {
             n = rows_->count();
         } catch (const db::Error& e) {
-            return describe_failure(e, conn_->database()->backend(), source);
+            return describe_failure(e, *conn_->database(), source);
         }
         return S_OK;
     });
@@ -326,7 +327,7 @@ HRESULT RecordsetObject::GetRowsInto(SAFEARRAY* target, LONG first_row, LONG row
                 }
             }
         } catch (const db::Error& e) {
-            return describe_failure(e, conn_->database()->backend(), source);
+            return describe_failure(e, *conn_->database(), source);
         }
         return S_OK;
     });

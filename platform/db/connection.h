@@ -80,11 +80,16 @@ struct Result {
     std::vector<std::vector<Value>> rows;
 };
 
+class Dialect;
+
 class Connection {
   public:
     virtual ~Connection() = default;
 
+    // Which database this is. Layers above ask the dialect what differs, not this.
     virtual Backend backend() const = 0;
+    // What differs between the databases (dialect.h).
+    virtual const Dialect& dialect() const = 0;
 
     // Runs a statement that returns no rows; returns the number of rows it changed.
     virtual std::int64_t execute(std::string_view sql, const Params& params = {}) = 0;

@@ -1,5 +1,6 @@
 // The search (cb_1): rebuild the grid's SELECT from the saved one and the two boxes, fill
 // the grid, highlight the first row and reset the counters.
+#include "platform/db/dialect.h"
 #include "screens/list/search_filter.h"
 #include "screens/list/w_employee.h"
 
@@ -8,8 +9,8 @@ namespace {
 
 LikeBackslash like_backslash(runtime::Transaction& sqlca) {
     db::Connection* conn = sqlca.connection();
-    return conn && conn->backend() == db::Backend::postgresql ? LikeBackslash::escape
-                                                              : LikeBackslash::literal;
+    return conn && conn->dialect().like_escapes_backslash() ? LikeBackslash::escape
+                                                            : LikeBackslash::literal;
 }
 
 }  // namespace

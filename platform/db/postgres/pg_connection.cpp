@@ -56,6 +56,7 @@ class PgConnection : public Connection {
     explicit PgConnection(PGconn* c) : session_(c) {}
 
     Backend backend() const override { return Backend::postgresql; }
+    const Dialect& dialect() const override { return postgres_dialect(); }
 
     std::int64_t execute(std::string_view sql, const Params& params) override {
         auto rows = session_.send(sql, params);

@@ -7,8 +7,8 @@
 
 #include "platform/db/postgres/pg_connection.h"
 #include "platform/db/postgres/pg_stream.h"
-#include "platform/db/sql_scanner.h"
 #include "platform/db/postgres/pg_values.h"
+#include "platform/db/sql_scanner.h"
 #include "platform/db/zero_text.h"
 
 namespace db::pg {

@@ -183,6 +183,7 @@ class SqliteConnection : public Connection {
     ~SqliteConnection() override { sqlite3_close_v2(h_); }
 
     Backend backend() const override { return Backend::sqlite; }
+    const Dialect& dialect() const override { return sqlite_dialect(); }
 
     std::int64_t execute(std::string_view sql, const Params& params) override {
         refuse_zero_characters(sql, params);

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/db/dialect.h"
 #include "platform/db/sql_scanner.h"
 #include "platform/runtime/datawindow/data_window.h"
 #include "platform/runtime/transaction.h"
@@ -215,17 +216,11 @@ std::optional<DataWindow::PlannedStatement> DataWindow::statement_for(int row) c
 }
 
 // " AND the column still holds its retrieved value": null-safe, since a null that nobody
-// touched must match. SQLite keeps date-times as text that may be spelled otherwise than
-// they were read ("1990-05-01" read as "1990-05-01 00:00:00"), so both sides are compared
-// as date-times there.
+// touched must match; a date-time as a date-time, whatever its spelling where it is kept.
 void DataWindow::add_unchanged_condition(const Row& r, int column, PlannedStatement& s) const {
     const ColumnDef& c = def_->columns[column];
-    const bool sqlite_datetime = c.type == ColumnType::datetime && trans_ && trans_->connection() &&
-                                 trans_->connection()->backend() == db::Backend::sqlite;
-    if (sqlite_datetime)
-        s.sql += " AND datetime(" + c.name + ") IS NOT DISTINCT FROM datetime(?)";
-    else
-        s.sql += " AND " + c.name + " IS NOT DISTINCT FROM ?";
+    s.sql += " AND " +
+             trans_->connection()->dialect().same_value(c.name, c.type == ColumnType::datetime);
     s.params.push_back(bind_value(column, value_of_original(r, column)));
 }
 

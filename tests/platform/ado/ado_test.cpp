@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/ado/ado.h"
-#include "platform/ado/row_source.h"
 #include "platform/com/bstr.h"
 #include "platform/com/error_info.h"
+#include "platform/db/dialect.h"
 #include "tests/platform/ado/ado_fixture.h"
 #include "tests/platform/com/automation_client.h"
+#include "tests/support/row_fetch.h"
 #include "tests/support/silent_server.h"
 
 using namespace com;
@@ -168,18 +169,18 @@ TEST_P(AdoTest, ClosingTheConnectionClosesItsRecordsets) {
 
 TEST_P(AdoTest, RowsAreReadInWindowsNotAllAtOnce) {
     auto db = database.connect();
-    auto source = ado::open_row_source(*db, "SELECT id FROM people ORDER BY id;");
+    auto source = db->dialect().open_rows(*db, "SELECT id FROM people ORDER BY id;");
     EXPECT_EQ(source->count(), 25);
-    std::vector<ado::Row> rows;
-    source->fetch(20, 3, rows);
+    std::vector<std::vector<db::Value>> rows;
+    testing_support::fetch(*source, 20, 3, rows);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0][0].as_integer(), 21);
-    source->fetch(2, 2, rows);  // backwards
+    testing_support::fetch(*source, 2, 2, rows);  // backwards
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][0].as_integer(), 3);
-    source->fetch(24, 10, rows);  // the last window is short
+    testing_support::fetch(*source, 24, 10, rows);  // the last window is short
     EXPECT_EQ(rows.size(), 1u);
-    source->fetch(30, 10, rows);
+    testing_support::fetch(*source, 30, 10, rows);
     EXPECT_TRUE(rows.empty());
 }
 
