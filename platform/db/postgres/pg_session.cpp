@@ -1,5 +1,7 @@
 // The session side of the PostgreSQL backend: sending statements, the checks made before
 // each one, and what happens when the connection is lost.
+#include "platform/db/postgres/pg_session.h"
+
 #include <poll.h>
 
 #include <climits>
