@@ -18,6 +18,45 @@ void Connection::rollback_to(std::string_view name) {
     execute("ROLLBACK TO SAVEPOINT " + std::string(name));
 }
 
+Unit::Unit(Connection& conn) : conn_(conn), own_transaction_(!conn.in_transaction()) {
+    if (own_transaction_)
+        conn_.begin();
+    else
+        conn_.savepoint("tarvo_unit");
+    ++conn_.units_;
+}
+
+Unit::~Unit() {
+    undo();
+}
+
+void Unit::close() {
+    if (!open_) return;
+    open_ = false;
+    --conn_.units_;
+}
+
+void Unit::keep() {
+    if (!open_) return;
+    if (!own_transaction_) conn_.release("tarvo_unit");
+    close();
+}
+
+void Unit::undo() {
+    if (!open_) return;
+    close();
+    try {
+        if (own_transaction_) {
+            conn_.rollback();
+        } else {
+            conn_.rollback_to("tarvo_unit");
+            conn_.release("tarvo_unit");
+        }
+    } catch (const Error&) {
+        // The error that ended the unit is the one worth reporting.
+    }
+}
+
 void Connection::set_role_password(const std::string&, const std::string&) {
     throw Error(-1, "", "this database has no roles that log in");
 }

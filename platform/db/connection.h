@@ -7,6 +7,7 @@
 // and message and are thrown as db::Error.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -111,6 +112,10 @@ class Connection {
     virtual void release(std::string_view name);
     virtual void rollback_to(std::string_view name);
 
+    // How many times the connection has sent the database something to do (statements,
+    // savepoints, transaction commands) and waited for the answer; for measurements.
+    virtual std::int64_t round_trips() const = 0;
+
     // Reads one byte block: the first column of the query's only row, as bytes (text as
     // its bytes, other values as their text, NULL as nullopt). Returns the number of rows
     // the query found: 0, 1, or 2 for more than one; `blob` is set only for 1. Besides the
@@ -131,6 +136,45 @@ class Connection {
     // scheme (SCRAM-SHA-256 unless the server says otherwise), never as text the server
     // could log. SQLite has no roles: db::Error.
     virtual void set_role_password(const std::string& role, const std::string& password);
+
+  protected:
+    // Whether a Unit is open: its statements need no guard of their own.
+    bool in_unit() const { return units_ > 0; }
+
+  private:
+    friend class Unit;
+    int units_ = 0;
+};
+
+// The savepoint policy, in this one place. A failed statement never spoils an open
+// transaction: on its own, a statement inside a transaction is guarded by the connection
+// (PostgreSQL would refuse everything after a failure until the transaction ends; SQLite
+// undoes just the statement). A unit of several statements that must all succeed or all be
+// undone is a Unit: inside an open transaction one savepoint marks its start, outside one it
+// begins a transaction of its own; while it is open its statements are not guarded one by
+// one, since a failure undoes the whole unit anyway.
+class Unit {
+  public:
+    explicit Unit(Connection& conn);  // throws db::Error when the unit cannot begin
+    ~Unit();                          // undoes a unit neither kept nor undone
+    Unit(const Unit&) = delete;
+    Unit& operator=(const Unit&) = delete;
+
+    // Whether the unit began the transaction it runs in (it was not inside one).
+    bool began_transaction() const { return own_transaction_; }
+    // Keeps what the unit did: the savepoint is released; a transaction the unit began stays
+    // open for the caller to commit. Throws db::Error (the unit then stays open to undo).
+    void keep();
+    // Takes back what the unit did and leaves an open transaction as it was before the unit.
+    // Errors are swallowed: the one that ended the unit is the one worth reporting.
+    void undo();
+
+  private:
+    void close();
+
+    Connection& conn_;
+    bool own_transaction_ = false;
+    bool open_ = true;
 };
 
 // Opens a connection from a URL:

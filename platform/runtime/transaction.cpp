@@ -161,46 +161,23 @@ int Transaction::rollback() {
     }
 }
 
-void Transaction::undo_unit(bool own_transaction) {
-    try {
-        if (own_transaction) {
-            conn_->rollback();
-        } else {
-            conn_->rollback_to("tarvo_unit");
-            conn_->release("tarvo_unit");
-        }
-    } catch (const db::Error&) {
-        // The error that ended the unit is the one worth reporting.
-    }
-}
-
 int Transaction::run_unit(const std::function<void(db::Connection&)>& work) {
     if (!conn_) return not_connected();
-    bool own_transaction = autocommit_ || !conn_->in_transaction();
+    std::optional<db::Unit> unit;
     try {
-        if (own_transaction) {
-            conn_->begin();
-        } else {
-            conn_->savepoint("tarvo_unit");
-        }
+        unit.emplace(*conn_);
     } catch (const db::Error& e) {
         return failed(e);
     }
     // Whatever ends the unit early undoes all of it, so no half of it is committed later.
     try {
         work(*conn_);
-        if (autocommit_) {
-            conn_->commit();
-        } else if (!own_transaction) {
-            conn_->release("tarvo_unit");
-        }
+        if (autocommit_ && unit->began_transaction()) conn_->commit();  // failed: undone below
+        unit->keep();
         return ok();
     } catch (const db::Error& e) {
-        undo_unit(own_transaction);
+        unit->undo();
         return failed(e);
-    } catch (...) {
-        undo_unit(own_transaction);
-        throw;
     }
 }
 

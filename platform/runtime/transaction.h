@@ -68,10 +68,10 @@ class Transaction {
     int commit();
     int rollback();
 
-    // Runs `work` as one all-or-nothing unit of writes in the current transaction state
-    // (data-window updates): with autocommit on it is committed at once; with autocommit
-    // off it joins the open transaction, and a failure undoes only this unit. Any other
-    // exception from `work` undoes the unit too and is passed on.
+    // Runs `work` as one all-or-nothing unit of writes (db::Unit) in the current transaction
+    // state (data-window updates): with autocommit on it is committed at once; with
+    // autocommit off it joins the open transaction, and a failure undoes only this unit. Any
+    // other exception from `work` undoes the unit too and is passed on.
     int run_unit(const std::function<void(db::Connection&)>& work);
 
   private:
@@ -80,8 +80,6 @@ class Transaction {
     int not_found();
     int not_connected();
     void begin_write();
-    // Rolls back the unit run_unit began (its transaction, or back to its savepoint).
-    void undo_unit(bool own_transaction);
 
     std::unique_ptr<db::Connection> conn_;
     bool autocommit_ = false;

@@ -59,14 +59,14 @@ class PgConnection : public Connection {
     const Dialect& dialect() const override { return postgres_dialect(); }
 
     std::int64_t execute(std::string_view sql, const Params& params) override {
-        auto rows = session_.send(sql, params);
+        auto rows = session_.send(sql, params, !in_unit());
         while (rows->next()) {
         }
         return rows->affected();
     }
 
     std::unique_ptr<Cursor> query(std::string_view sql, const Params& params) override {
-        return session_.send(sql, params);
+        return session_.send(sql, params, !in_unit());
     }
 
     int read_blob(std::string_view sql, const Params& params, std::optional<Bytes>& blob) override {
@@ -95,6 +95,7 @@ class PgConnection : public Connection {
         for (char ch : role) name += ch == '"' ? std::string("\"\"") : std::string(1, ch);
         execute("ALTER ROLE " + name + "\" PASSWORD '" + hashed + "'", {});
     }
+    std::int64_t round_trips() const override { return session_.round_trips(); }
     std::string location() const override {
         PGconn* c = session_.conn();
         return text_of(PQhost(c)) + ":" + text_of(PQport(c)) + "/" + text_of(PQdb(c));

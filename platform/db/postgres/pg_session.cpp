@@ -142,6 +142,7 @@ void Session::keep_settings() {
     const char* zone = PQparameterStatus(conn_, "TimeZone");
     if (!zone || zone_ == zone) return;
     // Binary timestamps with a time zone arrive in UTC; they are read in the session's zone.
+    ++round_trips_;
     PGresult* res = PQexec(conn_, "SELECT CAST(EXTRACT(TIMEZONE FROM now()) AS integer)");
     if (PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1) {
         utc_offset_ = std::atoi(PQgetvalue(res, 0, 0));
@@ -154,6 +155,7 @@ void Session::simple(const std::string& sql) {
     settle();
     revive();
     const bool open = PQtransactionStatus(conn_) != PQTRANS_IDLE;
+    ++round_trips_;
     PGresult* res = PQexec(conn_, sql.c_str());
     if (!connected()) {
         std::string detail = trimmed(PQerrorMessage(conn_));
@@ -193,15 +195,16 @@ void Session::rollback() {
     }
 }
 
-std::unique_ptr<Stream> Session::send(std::string_view sql, const Params& params) {
+std::unique_ptr<Stream> Session::send(std::string_view sql, const Params& params, bool guard) {
     refuse_zero_characters(sql, params);
     settle();
     revive();
     keep_settings();
     std::string numbered = sql::number_questions(sql);
     PgParams p(params);
-    bool guarded = in_transaction();
+    bool guarded = guard && in_transaction();
     if (guarded) simple("SAVEPOINT tarvo_stmt");
+    ++round_trips_;
     if (!PQsendQueryParams(conn_, numbered.c_str(), static_cast<int>(params.size()), p.types.data(),
                            p.values.data(), p.lengths.data(), p.formats.data(), 1)) {
         if (!connected()) throw lost(guarded, trimmed(PQerrorMessage(conn_)));

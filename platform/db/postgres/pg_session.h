@@ -32,9 +32,9 @@ class Session {
     PGconn* conn() const { return conn_; }
 
     // Sends the statement (with '?' placeholders) and returns the cursor over its rows.
-    // Inside a transaction a savepoint guards the statement, so that its failure leaves the
-    // transaction usable; the savepoint ends when the result does.
-    std::unique_ptr<Stream> send(std::string_view sql, const Params& params);
+    // With `guard`, inside a transaction a savepoint guards the statement, so that its
+    // failure leaves the transaction usable; the savepoint ends when the result does.
+    std::unique_ptr<Stream> send(std::string_view sql, const Params& params, bool guard = true);
     // Runs a script of the caller's statements without parameters (several may be joined
     // with ';'); throws its error.
     void script(const std::string& sql);
@@ -46,6 +46,8 @@ class Session {
     // Reads a result still arriving into its cursor, so the connection can take a statement.
     void settle();
     bool in_transaction() const;
+    // How many times something was sent and its answer awaited.
+    std::int64_t round_trips() const { return round_trips_; }
 
   private:
     friend class Stream;
@@ -71,6 +73,7 @@ class Session {
     bool farewell_ = false;                 // the server ended the session while it was idle
     std::string zone_;                      // the time zone that utc_offset_ is for
     int utc_offset_ = 0;                    // seconds east of UTC there, now
+    std::int64_t round_trips_ = 0;
 };
 
 // Turns standard_conforming_strings on for the connection and checks the server's report

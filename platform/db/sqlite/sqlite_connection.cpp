@@ -38,6 +38,7 @@ class SqliteConnection : public Connection {
 
     std::int64_t execute(std::string_view sql, const Params& params) override {
         refuse_zero_characters(sql, params);
+        ++round_trips_;
         Statement st(h_, sql);
         st.bind(params, true);
         while (st.step()) {
@@ -47,6 +48,7 @@ class SqliteConnection : public Connection {
 
     std::unique_ptr<Cursor> query(std::string_view sql, const Params& params) override {
         refuse_zero_characters(sql, params);
+        ++round_trips_;
         return std::make_unique<SqliteCursor>(h_, sql, params);
     }
 
@@ -59,6 +61,7 @@ class SqliteConnection : public Connection {
 
     void execute_script(std::string_view sql) override {
         refuse_zero_characters(sql);
+        ++round_trips_;
         char* err = nullptr;
         std::string s(sql);
         if (sqlite3_exec(h_, s.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
@@ -80,9 +83,13 @@ class SqliteConnection : public Connection {
         return file && *file ? file : ":memory:";
     }
 
+    // In-process, there are no round trips: the statements run.
+    std::int64_t round_trips() const override { return round_trips_; }
+
   private:
     sqlite3* h_;
     std::optional<OpenDatabaseFile> file_;
+    std::int64_t round_trips_ = 0;
 };
 
 struct Options {

@@ -67,12 +67,9 @@ int DataWindow::retrieve(const db::Params& arguments) {
     std::string sql = bind_arguments(select_, def_->arguments, arguments, bound);
     bool had_edit = pending_.has_value();
     db::Connection& conn = *trans_->connection();
-    // Inside an open transaction a failed query must not take the open writes with it (a
-    // PostgreSQL transaction refuses everything after an error until rolled back).
-    bool guarded = conn.in_transaction();
+    // A failed query leaves an open transaction as it was (the connection guards it).
     bool dropped = false;
     try {
-        if (guarded) conn.savepoint("tarvo_retrieve");
         auto cursor = conn.query(sql, bound);
         if (cursor->column_count() != def_->columns.size())
             throw db::Error(-1, "",
@@ -84,17 +81,7 @@ int DataWindow::retrieve(const db::Params& arguments) {
         dropped = true;
         drop_rows_for_reuse();
         read_rows(*cursor);
-        cursor.reset();
-        if (guarded) conn.release("tarvo_retrieve");
     } catch (const db::Error& e) {
-        if (guarded) {
-            try {
-                conn.rollback_to("tarvo_retrieve");
-                conn.release("tarvo_retrieve");
-            } catch (const db::Error&) {
-                // The query's error is the one worth reporting.
-            }
-        }
         if (dropped) {
             // Failed while reading: no half list is shown.
             drop_rows_for_reuse();

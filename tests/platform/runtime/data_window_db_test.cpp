@@ -381,6 +381,39 @@ TEST(DataWindowNoDatabase, RetrieveAndUpdateWithoutATransactionFail) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, DataWindowDb,
                          ::testing::ValuesIn(testing_support::backend_names()));
+// The savepoint policy, counted: a statement inside an open transaction costs a savepoint
+// and its release on PostgreSQL and nothing more; a save is one unit whose statements carry
+// no guards of their own.
+TEST_P(DataWindowDb, StatementsSentForARetrieveAndASaveInsideATransaction) {
+    db::Connection& conn = *sqlca.connection();
+    const bool server = database.backend() == db::Backend::postgresql;
+    ASSERT_EQ(dw.retrieve(), 2);
+    auto sent = [&, before = conn.round_trips()]() mutable {
+        const auto n = conn.round_trips() - before;
+        before = conn.round_trips();
+        return n;
+    };
+
+    // A save outside a transaction (autocommit off): BEGIN and the UPDATE; the COMMIT.
+    dw.setitem(1, "ename", "王五");
+    ASSERT_EQ(dw.update(), 1);
+    EXPECT_EQ(sent(), 2);
+    ASSERT_EQ(sqlca.commit(), 0);
+    EXPECT_EQ(sent(), 1);
+
+    // Inside an open transaction: a retrieve is one guarded statement, a save one unit.
+    ASSERT_EQ(sqlca.execute("UPDATE Employee SET flag = '0' WHERE eid = 'E2'"), 0);
+    sent();
+    ASSERT_EQ(dw.retrieve(), 2);
+    EXPECT_EQ(sent(), server ? 3 : 1);  // SAVEPOINT, SELECT, RELEASE
+    dw.setitem(1, "ename", "赵六");
+    dw.setitem(2, "ename", "孙七");
+    ASSERT_EQ(dw.update(), 1);
+    EXPECT_EQ(sent(), 4);  // SAVEPOINT, two UPDATEs, RELEASE
+    ASSERT_EQ(sqlca.commit(), 0);
+    EXPECT_EQ(table(), "E1:赵六 E2:孙七 ");
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, DataWindowConflict,
                          ::testing::ValuesIn(testing_support::backend_names()));
 
