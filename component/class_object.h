@@ -12,6 +12,7 @@
 #include "component/statement.h"
 #include "component/type_library.h"
 #include "platform/com/bstr.h"
+#include "platform/com/guard.h"
 #include "platform/com/object.h"
 
 namespace tarvo {
@@ -64,26 +65,38 @@ class ClassObject : public com::DispatchObject<Interface>, public com::ISupportE
     template <class Body>
     HRESULT write(VARIANT_BOOL* result, Body&& body) {
         if (result) *result = com::VARIANT_FALSE;
-        try {
+        return boundary([&] {
             body();
-        } catch (const Failure& f) {
-            return report(f, info_.progid, info_.iface.iid);
-        }
-        if (result) *result = com::VARIANT_TRUE;
-        return com::S_OK;
+            if (result) *result = com::VARIANT_TRUE;
+        });
     }
 
     // Runs a read: the array `body` builds, or the empty array and the failure.
     template <class Body>
     HRESULT read(SAFEARRAY** result, Body&& body) {
         if (result) *result = nullptr;
-        try {
+        return boundary([&] {
             ResultArray array = body();
             if (result) *result = array.release();
-        } catch (const Failure& f) {
-            return report(f, info_.progid, info_.iface.iid);
-        }
-        return com::S_OK;
+        });
+    }
+
+    // Runs an operation at the automation boundary: its Failure, or any exception (out of
+    // memory, say), becomes the last error and a code with error information.
+    template <class Body>
+    HRESULT boundary(Body&& body) {
+        return com::guard(
+            [&]() -> HRESULT {
+                try {
+                    body();
+                } catch (const Failure& f) {
+                    return report(f, info_.progid, info_.iface.iid);
+                }
+                return com::S_OK;
+            },
+            [&](HRESULT code, std::string_view text) {
+                return report(Failure{code, com::to_utf16(text)}, info_.progid, info_.iface.iid);
+            });
     }
 
     // The value a by-reference parameter points to; a null pointer fails the call.

@@ -39,8 +39,9 @@ const char* kind_name(VARTYPE vt) {
 VARIANT dereferenced(std::u16string_view param, const VARIANT& value) {
     VARIANT copy;
     VariantInit(&copy);
-    if (FAILED(VariantCopyInd(&copy, &value)))
-        conversion_failure(param, "the by-reference value cannot be read");
+    const HRESULT h = VariantCopyInd(&copy, &value);
+    if (h == E_OUTOFMEMORY) fail(E_OUTOFMEMORY, "out of memory");
+    if (FAILED(h)) conversion_failure(param, "the by-reference value cannot be read");
     return copy;
 }
 
@@ -83,7 +84,9 @@ bool is_decimal_number(std::u16string_view t) {
 std::u16string quoted_text(std::u16string_view param, const VARIANT& value) {
     Variant v = Variant::adopt(dereferenced(param, value));
     Variant text;
-    if (FAILED(VariantChangeType(text.get(), v.get(), VARIANT_ALPHABOOL, VT_BSTR)))
+    const HRESULT h = VariantChangeType(text.get(), v.get(), VARIANT_ALPHABOOL, VT_BSTR);
+    if (h == E_OUTOFMEMORY) fail(E_OUTOFMEMORY, "out of memory");
+    if (FAILED(h))
         conversion_failure(param, std::string(kind_name(v->vt)) + " cannot be written as text");
     return std::u16string(bstr_view(text->bstrVal));
 }

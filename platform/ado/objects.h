@@ -7,6 +7,7 @@
 
 #include "platform/ado/ado.h"
 #include "platform/ado/connection_string.h"
+#include "platform/com/guard.h"
 #include "platform/com/object.h"
 #include "platform/db/connection.h"
 #include "platform/db/row_source.h"
@@ -17,20 +18,20 @@ com::ModuleState& module_state();
 
 // Leaves error information from `source` and returns `code`.
 HRESULT fail(HRESULT code, const char* source, const std::string& description);
-// Runs `body` (returning HRESULT), turning the exceptions of the database and of the
-// connection string into failures with error information. A template: field access runs it
-// once per value read.
+// Runs `body` (returning HRESULT) at the automation boundary (com::guard): a connection
+// string that cannot be read fails with its own code, any other exception as com::guard
+// says. A template: field access runs it once per value read.
 template <class Body>
 HRESULT guarded(const char* source, Body&& body) {
-    try {
-        return body();
-    } catch (const ConnectionStringError& e) {
-        return fail(E_ADO_CONNECTION_STRING, source, e.what());
-    } catch (const std::bad_alloc&) {
-        return fail(com::E_OUTOFMEMORY, source, "out of memory");
-    } catch (const std::exception& e) {
-        return fail(com::E_FAIL, source, e.what());
-    }
+    return com::guard(
+        [&]() -> HRESULT {
+            try {
+                return body();
+            } catch (const ConnectionStringError& e) {
+                return fail(E_ADO_CONNECTION_STRING, source, e.what());
+            }
+        },
+        [&](HRESULT code, std::string_view text) { return fail(code, source, std::string(text)); });
 }
 
 // A database failure with the database's code and message (E_ADO_DATABASE).

@@ -163,7 +163,9 @@ HRESULT DispatchTable::invoke(IDispatch* self, DISPID id, WORD flags, DISPPARAMS
         HRESULT h = args.prepare(p, m->params[p], given);
         if (FAILED(h)) {
             if (arg_error && source[p]) *arg_error = *source[p];
-            return h == DISP_E_OVERFLOW || h == DISP_E_PARAMNOTOPTIONAL ? h : DISP_E_TYPEMISMATCH;
+            const bool own_code =
+                h == DISP_E_OVERFLOW || h == DISP_E_PARAMNOTOPTIONAL || h == E_OUTOFMEMORY;
+            return own_code ? h : DISP_E_TYPEMISMATCH;
         }
     }
 

@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "platform/com/dispatch.h"
+#include "platform/com/guard.h"
 #include "platform/com/interfaces.h"
 
 namespace com {
@@ -80,9 +81,16 @@ class DispatchObject : public ComObject<Interface> {
     HRESULT GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         return dispatch_table().ids_of_names(names, count, ids);
     }
+    // No exception crosses Invoke: one that escapes the call (memory running out while the
+    // arguments are converted, say) becomes its code (guard.h).
     HRESULT Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                    EXCEPINFO* excepinfo, UINT* arg_error) override {
-        return dispatch_table().invoke(this, id, flags, params, result, excepinfo, arg_error);
+        return guard(
+            [&] {
+                return dispatch_table().invoke(this, id, flags, params, result, excepinfo,
+                                               arg_error);
+            },
+            [](HRESULT code, std::string_view) { return code; });
     }
 
   protected:

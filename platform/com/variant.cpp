@@ -38,9 +38,10 @@ HRESULT VariantCopy(VARIANT* dest, const VARIANT* src) {
                 HRESULT h = SafeArrayCopy(src->parray, &out.parray);
                 if (FAILED(h)) return h;
             }
-        } else if (src->vt == VT_BSTR) {
-            out.bstrVal = src->bstrVal ? SysAllocStringLen(src->bstrVal, SysStringLen(src->bstrVal))
-                                       : nullptr;
+        } else if (src->vt == VT_BSTR && src->bstrVal) {
+            // A copy that could not be made is no empty text.
+            out.bstrVal = SysAllocStringLen(src->bstrVal, SysStringLen(src->bstrVal));
+            if (!out.bstrVal) return E_OUTOFMEMORY;
         } else if ((src->vt == VT_DISPATCH || src->vt == VT_UNKNOWN) && src->punkVal) {
             src->punkVal->AddRef();
         }

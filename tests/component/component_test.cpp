@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <thread>
@@ -11,6 +14,7 @@
 #include "schema/schema.h"
 #include "tests/platform/ado/ado_fixture.h"
 #include "tests/platform/com/automation_client.h"
+#include "tests/support/faults.h"
 
 using namespace com;
 using testing_support::call;
@@ -83,6 +87,52 @@ TEST_P(ComponentTest, DelDataThroughDispatchWithAByReferenceArgument) {
     // An identifier no row has still returns True.
     Variant missing = Variant::adopt(var_text("999"));
     EXPECT_EQ(call(dept.get(), u"DelData", {var_ref(missing.get())}).value->boolVal, VARIANT_TRUE);
+}
+
+// The automation boundary: memory that runs out inside an operation fails the call with
+// E_OUTOFMEMORY and GetError's text, and the program goes on. A name of 40 million
+// characters in a process allowed 48 MB more than it has cannot even be copied (that copy
+// once became an empty name, stored as such); with 120 MB it cannot become text; with 240
+// MB the statement built from it runs out (an exception that once ended the program).
+// Through the typed interface and through IDispatch.
+TEST_P(ComponentTest, RunningOutOfMemoryFailsTheCallNotTheProgram) {
+    if (GetParam() != "sqlite") GTEST_SKIP() << "one database is enough";
+    Ptr<ado::_Connection> typed_conn;
+    ASSERT_EQ(conn->QueryInterface(ado::IID__Connection, typed_conn.out_void()), S_OK);
+    ado::_Connection* raw = typed_conn.get();
+    Ptr<tarvo::_Department> dept;
+    ASSERT_EQ(create("Tarvo.Department")->QueryInterface(tarvo::IID__Department, dept.out_void()),
+              S_OK);
+    ASSERT_EQ(dept->SetConn(&raw), S_OK);
+    auto untyped = create("Tarvo.Department");
+    set_conn(untyped.get(), conn.get());
+    Variant name = Variant::adopt(var_text(std::string(40'000'000, 'x')));
+    Variant order = Variant::adopt(var_i4(1)), none = Variant::adopt(var_empty());
+    for (rlim_t headroom : {rlim_t{48} << 20, rlim_t{120} << 20, rlim_t{240} << 20}) {
+        SCOPED_TRACE(headroom >> 20);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            rlimit limit{};
+            ::getrlimit(RLIMIT_AS, &limit);
+            limit.rlim_cur = testing_support::address_space_in_use() + headroom;
+            ::setrlimit(RLIMIT_AS, &limit);
+            VARIANT_BOOL ok = VARIANT_TRUE;
+            const HRESULT typed = dept->AddData(*name, *order, *none, *none, &ok);
+            Bstr error;
+            dept->GetError(error.out());
+            const auto dispatched = call(untyped.get(), u"AddData", {*name, *order, *none, *none});
+            ::_exit(typed == E_OUTOFMEMORY && ok == VARIANT_FALSE &&
+                            error.view() == u"out of memory" &&
+                            (dispatched.hr == E_OUTOFMEMORY || dispatched.scode == E_OUTOFMEMORY)
+                        ? 0
+                        : 1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+    EXPECT_EQ(count("HR_Dept", "DeptOrder", 1), 1);  // nothing was written
 }
 
 TEST_P(ComponentTest, DelDataThroughTheTypedInterfacesOfAllThreeClasses) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,6 +63,14 @@ class SqliteLock {
   private:
     std::unique_ptr<db::Connection> conn_;
 };
+
+// The bytes of address space this process uses now (VmSize), for a limit just above it.
+inline rlim_t address_space_in_use() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmSize:", 0) == 0) return std::stoull(line.substr(7)) * 1024;
+    return 0;
+}
 
 // The names of the files in `dir`, for checking that nothing was left behind.
 inline std::vector<std::string> file_names(const std::filesystem::path& dir) {
