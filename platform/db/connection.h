@@ -23,8 +23,9 @@ enum class Backend { sqlite, postgresql };
 
 class Error : public std::runtime_error {
   public:
-    // `code`: SQLite's extended result code, or for PostgreSQL 0 with `sqlstate` set
-    // (connection failures carry no SQLSTATE and code -1).
+    // `code`: SQLite's extended result code, or for PostgreSQL 0 with the server's
+    // `sqlstate`. Failures found on this side have code -1: connecting ("08001", or "28P01"
+    // for a password), a lost connection ("08006"), values refused before sending.
     Error(int code, std::string sqlstate, const std::string& message)
         : std::runtime_error(message), code_(code), sqlstate_(std::move(sqlstate)) {}
 

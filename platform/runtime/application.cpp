@@ -26,12 +26,6 @@ bool Application::has_class(std::string_view name) const {
     return classes_.find(name) != classes_.end();
 }
 
-std::vector<std::string> Application::class_names() const {
-    std::vector<std::string> out;
-    for (const auto& [name, entry] : classes_) out.push_back(name);
-    return out;
-}
-
 void Application::unregister(const Owner& owner) {
     std::erase_if(classes_, [&](const auto& c) { return c.second.owner == owner; });
     std::erase_if(definitions_, [&](const auto& d) { return d.second.owner == owner; });

@@ -55,7 +55,6 @@ class Application {
     // Registers a window class. A second class of the same name is refused (false).
     bool register_class(std::string name, Factory factory, Owner owner = {});
     bool has_class(std::string_view name) const;
-    std::vector<std::string> class_names() const;
     // Removes every class and definition of `owner` (windows already open stay).
     void unregister(const Owner& owner);
 

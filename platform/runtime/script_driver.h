@@ -96,7 +96,7 @@ class ScriptDriver {
     std::function<void()> after_line_;
     db::Connection* database_ = nullptr;
     std::string current_window_;
-    Connections connections_;  // to the interaction's and the application's signals
+    SignalLinks connections_;  // to the interaction's and the application's signals
     int line_number_ = 0;
     int screen_errors_ = 0;
 };

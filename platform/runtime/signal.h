@@ -1,9 +1,9 @@
 // Signals: the runtime's objects announce changes through them, so a presentation (or a test)
 // can mirror them without the objects knowing who listens.
 //
-// connect() returns a Connection that ends the link when it is destroyed (or disconnected), so
-// an observer that keeps its connections as members is detached when it dies. When the signal
-// dies first the connection simply has nothing left to end. A slot disconnected while the
+// connect() returns a SignalLink that ends the link when it is destroyed (or disconnected), so
+// an observer that keeps its links as members is detached when it dies. When the signal dies
+// first the link simply has nothing left to end. A slot disconnected while the
 // signal fires (by an earlier slot) is not called. The firing function is named fire(), not
 // emit(), so Qt's `emit` macro can stand beside it.
 #pragma once
@@ -21,21 +21,21 @@ struct SlotState {
 };
 }  // namespace signal_detail
 
-class Connection {
+class SignalLink {
   public:
-    Connection() = default;
-    explicit Connection(std::weak_ptr<signal_detail::SlotState> slot) : slot_(std::move(slot)) {}
-    Connection(Connection&& other) noexcept = default;
-    Connection& operator=(Connection&& other) noexcept {
+    SignalLink() = default;
+    explicit SignalLink(std::weak_ptr<signal_detail::SlotState> slot) : slot_(std::move(slot)) {}
+    SignalLink(SignalLink&& other) noexcept = default;
+    SignalLink& operator=(SignalLink&& other) noexcept {
         if (this != &other) {
             disconnect();
             slot_ = std::move(other.slot_);
         }
         return *this;
     }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-    ~Connection() { disconnect(); }
+    SignalLink(const SignalLink&) = delete;
+    SignalLink& operator=(const SignalLink&) = delete;
+    ~SignalLink() { disconnect(); }
 
     void disconnect() {
         if (auto s = slot_.lock()) s->connected = false;
@@ -50,17 +50,17 @@ class Connection {
     std::weak_ptr<signal_detail::SlotState> slot_;
 };
 
-// Connections kept together, all ended at once when the holder dies.
-class Connections {
+// Links kept together, all ended at once when the holder dies.
+class SignalLinks {
   public:
-    Connections& operator+=(Connection c) {
+    SignalLinks& operator+=(SignalLink c) {
         list_.push_back(std::move(c));
         return *this;
     }
     void clear() { list_.clear(); }
 
   private:
-    std::vector<Connection> list_;
+    std::vector<SignalLink> list_;
 };
 
 template <class... Args>
@@ -72,12 +72,12 @@ class Signal {
     Signal(const Signal&) = delete;
     Signal& operator=(const Signal&) = delete;
 
-    [[nodiscard]] Connection connect(Slot slot) {
+    [[nodiscard]] SignalLink connect(Slot slot) {
         std::erase_if(slots_, [](const auto& s) { return !s->connected; });
         auto entry = std::make_shared<Entry>();
         entry->slot = std::move(slot);
         slots_.push_back(entry);
-        return Connection(entry);
+        return SignalLink(entry);
     }
 
     // Calls every connected slot in connection order. Slots may connect, disconnect or

@@ -28,7 +28,7 @@ class ButtonWidget : public QPushButton {
     QColor colour(const char* property) const;
 
     runtime::CommandButton& button_;
-    runtime::Connection link_;
+    runtime::SignalLink link_;
 };
 
 // A colour as the runtime stores it (0x00BBGGRR); invalid for the runtime's system colours

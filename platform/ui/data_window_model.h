@@ -44,7 +44,7 @@ class DataWindowModel : public QAbstractTableModel {
     };
     runtime::DataWindow& dw_;
     std::vector<Column> columns_;
-    runtime::Connections links_;
+    runtime::SignalLinks links_;
     bool resetting_ = false;
     mutable std::uint64_t cells_asked_ = 0;
 };

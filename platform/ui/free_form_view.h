@@ -54,7 +54,7 @@ class FreeFormView : public QWidget {
     std::map<std::string, Field> fields_;  // by column name
     std::map<std::string, QLabel*> pictures_;
     std::map<QObject*, std::string> object_of_;  // widget -> object name, for clicks
-    runtime::Connections links_;
+    runtime::SignalLinks links_;
     bool showing_ = false;  // the runtime's values are being put into the widgets
 };
 

@@ -34,7 +34,7 @@ class GridView : public QTableView {
 
     runtime::DataWindowControl& control_;
     DataWindowModel model_;
-    runtime::Connections links_;
+    runtime::SignalLinks links_;
 };
 
 }  // namespace ui

@@ -47,7 +47,7 @@ class Presentation : public QObject {
     runtime::Application& app_;
     std::map<const runtime::Window*, Shown> shown_;
     std::vector<const runtime::Window*> order_;
-    runtime::Connections links_;
+    runtime::SignalLinks links_;
 };
 
 }  // namespace ui

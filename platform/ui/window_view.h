@@ -38,8 +38,8 @@ class WindowView : public QWidget {
 
     runtime::Window* window_;
     std::map<const runtime::Control*, QWidget*> widgets_;
-    std::map<const runtime::Control*, runtime::Connection> control_links_;
-    runtime::Connections links_;
+    std::map<const runtime::Control*, runtime::SignalLink> control_links_;
+    runtime::SignalLinks links_;
 };
 
 }  // namespace ui

@@ -152,16 +152,6 @@ PackedRow PackedRow::with(std::size_t column, std::optional<std::string_view> va
     return pack(values.data(), n);
 }
 
-PackedRow PackedRow::clone() const {
-    PackedRow copy;
-    if (!tagged_) return copy;
-    std::size_t size = allocated_bytes();
-    auto* p = new unsigned char[size];
-    std::memcpy(p, data(), size);
-    copy.tagged_ = reinterpret_cast<std::uintptr_t>(p);  // the copy owns its block
-    return copy;
-}
-
 std::size_t PackedRow::allocated_bytes() const {
     if (!tagged_) return 0;
     std::size_t n = column_count();

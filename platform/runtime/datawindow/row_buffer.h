@@ -59,7 +59,6 @@ class PackedRow {
     std::optional<std::string_view> get(std::size_t column) const;
     // A copy of this row with one value replaced.
     PackedRow with(std::size_t column, std::optional<std::string_view> value) const;
-    PackedRow clone() const;
     // Bytes of the block.
     std::size_t allocated_bytes() const;
     // True when the block belongs to an arena (and is freed with it).

@@ -81,7 +81,7 @@ struct Recorder {
         events.push_back(what + " " + std::to_string(a) + (b >= 0 ? " " + std::to_string(b) : ""));
     }
     std::vector<std::string> events;
-    runtime::Connections links;
+    runtime::SignalLinks links;
 };
 
 class DataWindowBuffers : public ::testing::Test {

@@ -9,14 +9,14 @@
 
 namespace {
 
-using runtime::Connection;
+using runtime::SignalLink;
 using runtime::Signal;
 
 TEST(Signal, ConnectionEndsWithItsHolder) {
     Signal<int> changed;
     std::vector<int> seen;
     {
-        Connection c = changed.connect([&](int v) { seen.push_back(v); });
+        SignalLink c = changed.connect([&](int v) { seen.push_back(v); });
         changed.fire(1);
         EXPECT_TRUE(c.connected());
     }
@@ -28,20 +28,20 @@ TEST(Signal, ConnectionEndsWithItsHolder) {
 TEST(Signal, SlotDisconnectedWhileFiringIsNotCalled) {
     Signal<> fired;
     std::vector<int> order;
-    Connection second;
-    Connection first = fired.connect([&] {
+    SignalLink second;
+    SignalLink first = fired.connect([&] {
         order.push_back(1);
         second.disconnect();  // an earlier slot ends a later one
     });
     second = fired.connect([&] { order.push_back(2); });
-    Connection third = fired.connect([&] { order.push_back(3); });
+    SignalLink third = fired.connect([&] { order.push_back(3); });
     fired.fire();
     EXPECT_EQ(order, (std::vector<int>{1, 3}));
 }
 
 TEST(Signal, ObserverMayDestroyItselfAndTheSignalMayDieFirst) {
     struct Observer {
-        Connection link;
+        SignalLink link;
     };
     auto signal = std::make_unique<Signal<>>();
     auto observer = std::make_unique<Observer>();
@@ -54,7 +54,7 @@ TEST(Signal, ObserverMayDestroyItselfAndTheSignalMayDieFirst) {
     signal->fire();
     EXPECT_EQ(calls, 1);
 
-    Connection outliving = signal->connect([] {});
+    SignalLink outliving = signal->connect([] {});
     signal.reset();
     EXPECT_FALSE(outliving.connected());
     outliving.disconnect();  // nothing left to end; no crash
@@ -63,8 +63,8 @@ TEST(Signal, ObserverMayDestroyItselfAndTheSignalMayDieFirst) {
 TEST(Signal, MovedConnectionKeepsTheLinkAndReplacingOneEndsTheOld) {
     Signal<> fired;
     int a = 0, b = 0;
-    Connection c = fired.connect([&] { ++a; });
-    Connection moved = std::move(c);
+    SignalLink c = fired.connect([&] { ++a; });
+    SignalLink moved = std::move(c);
     fired.fire();
     moved = fired.connect([&] { ++b; });  // the first link ends here
     fired.fire();

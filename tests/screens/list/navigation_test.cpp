@@ -19,7 +19,7 @@ struct HighlightLog {
             [this](int row, int) { events.push_back("current " + std::to_string(row)); });
     }
     std::vector<std::string> events;
-    runtime::Connections links;
+    runtime::SignalLinks links;
 };
 
 class ListNavigation : public ListTest {
