@@ -207,7 +207,7 @@ ResultArray department_tree(Gateway& gateway, short parent) {
     // with every deeper level from one full listing of the table, which then becomes the
     // result: its rows are put in tree order where they are.
     {
-        StaticCursor level = gateway.open(in_key_order(department_level(parent), u"DeptID"));
+        StaticCursor level = gateway.open(in_key_order(department_level(parent), u"DeptID"), true);
         if (level.eof()) {
             const long columns = level.field_count();
             ResultArray out(1, columns);

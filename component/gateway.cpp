@@ -25,7 +25,7 @@ void Gateway::execute(const std::u16string& statement) {
           "Connection.Execute");
 }
 
-StaticCursor Gateway::open(const std::u16string& statement) {
+StaticCursor Gateway::open(const std::u16string& statement, bool forward) {
     ado::_Connection* conn = connection();
     Ptr<ado::_Recordset> rs;
     check(CoCreateInstance(ado::CLSID_Recordset, nullptr, CLSCTX_INPROC_SERVER, ado::IID__Recordset,
@@ -33,8 +33,8 @@ StaticCursor Gateway::open(const std::u16string& statement) {
           "creating an ADODB.Recordset");
     Variant source = Variant::adopt(var_text(std::u16string_view(statement)));
     Variant active = Variant::adopt(var_dispatch(conn));
-    check(rs->Open(*source, *active, ado::adOpenStatic, ado::adLockUnspecified,
-                   ado::adOptionUnspecified),
+    check(rs->Open(*source, *active, forward ? ado::adOpenForwardOnly : ado::adOpenStatic,
+                   ado::adLockUnspecified, ado::adOptionUnspecified),
           "Recordset.Open");
     return StaticCursor(std::move(rs));
 }

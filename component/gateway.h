@@ -60,8 +60,10 @@ class Gateway {
     // Connection.Execute(statement, RecordsAffected omitted, adOptionUnspecified); the
     // returned recordset is released unread.
     void execute(const std::u16string& statement);
-    // A new Recordset opened on the statement: static cursor, lock and options unspecified.
-    StaticCursor open(const std::u16string& statement);
+    // A new Recordset opened on the statement, lock and options unspecified: a static
+    // cursor, whose rows are counted; `forward`, a forward-only cursor for a reader that
+    // only goes through the rows once in order (a page, the level check of the tree).
+    StaticCursor open(const std::u16string& statement, bool forward = false);
 
   private:
     ado::_Connection* connection();

@@ -88,7 +88,7 @@ ResultArray page(Gateway& gateway, const std::u16string& statement, PageRequest 
     if (!limited.ends_with(u' ')) limited += u' ';
     limited +=
         to_utf16("LIMIT " + std::to_string(request.size) + " OFFSET " + std::to_string(offset));
-    StaticCursor cursor = gateway.open(limited);
+    StaticCursor cursor = gateway.open(limited, true);  // read once, in order, never counted
     if (cursor.eof()) {
         cursor.close();
         return ResultArray();  // an empty table, or a page past the last

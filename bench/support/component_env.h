@@ -69,10 +69,11 @@ inline void fill_persons(db::Connection& c, int count) {
 
 constexpr long kPageSize = 10;
 
-// The statement a page read of persons sends: the whole table's SELECT, LIMIT and OFFSET.
+// The statement a page read of persons sends: the whole table's SELECT in key order, LIMIT
+// and OFFSET.
 inline std::string page_statement(long page) {
-    return "Select * from HR_Person LIMIT " + std::to_string(kPageSize) + " OFFSET " +
-           std::to_string((page - 1) * kPageSize);
+    return "Select * from HR_Person ORDER BY PersonID LIMIT " + std::to_string(kPageSize) +
+           " OFFSET " + std::to_string((page - 1) * kPageSize);
 }
 
 // The measured reads: each true when the call succeeded with the rows expected.

@@ -96,7 +96,8 @@ class RecordsetObject final : public com::DispatchObject<_Recordset> {
     HRESULT GetRowsInto(com::SAFEARRAY* target, LONG first_row, LONG rows, LONG* read) override;
 
     // Opens the statement on a connection of this module (Execute uses it directly).
-    HRESULT open_on(ConnectionObject* conn, const std::string& sql);
+    HRESULT open_on(ConnectionObject* conn, const std::string& sql,
+                    db::Reading reading = db::Reading::counted);
     // Called by the connection when it closes first.
     void connection_closing() { rows_.reset(), current_ = nullptr, conn_.reset(); }
 

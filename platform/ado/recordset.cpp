@@ -170,14 +170,17 @@ HRESULT RecordsetObject::Open(VARIANT src, VARIANT active, LONG cursor, LONG loc
     if (FAILED(conn->punkVal->QueryInterface(IID_ConnectionObject, c.out_void())))
         return fail(E_ADO_ARGUMENT, source,
                     "the ActiveConnection is not a connection of this data-access layer");
-    return open_on(c.get(), bstr_utf8(sql->bstrVal));
+    // A forward-only cursor is read once in order: the rows need not come with their count.
+    return open_on(c.get(), bstr_utf8(sql->bstrVal),
+                   cursor == adOpenForwardOnly ? db::Reading::forward : db::Reading::counted);
 }
 
-HRESULT RecordsetObject::open_on(ConnectionObject* conn, const std::string& sql) {
+HRESULT RecordsetObject::open_on(ConnectionObject* conn, const std::string& sql,
+                                 db::Reading reading) {
     if (!conn->database()) return fail(E_ADO_CLOSED, source, "the connection is not open");
     return guarded(source, [&] {
         try {
-            rows_ = conn->database()->dialect().open_rows(*conn->database(), sql);
+            rows_ = conn->database()->dialect().open_rows(*conn->database(), sql, reading);
         } catch (const db::Error& e) {
             return describe_failure(e, *conn->database(), source);
         }

@@ -74,6 +74,9 @@ class Cursor {
     // Fast path for callers that only need text: the column as text (null -> empty,
     // `null` set). The view stays valid until the next call to next().
     virtual std::string_view text(std::size_t col, bool* null = nullptr) const = 0;
+    // The number of rows of the whole result when the cursor holds all of them already (a
+    // query read whole), else nullopt.
+    virtual std::optional<std::int64_t> row_count() const { return std::nullopt; }
 };
 
 // A fully read result.
@@ -98,6 +101,13 @@ class Connection {
     // Runs a query and returns a cursor over its rows. The cursor must not outlive the
     // connection.
     virtual std::unique_ptr<Cursor> query(std::string_view sql, const Params& params = {}) = 0;
+    // The same for a caller that takes every row at once: the database may hand them over
+    // in one piece (PostgreSQL: one result in one round trip instead of a row at a time,
+    // which is faster and holds every row until the cursor goes); the cursor then knows
+    // their number (Cursor::row_count).
+    virtual std::unique_ptr<Cursor> query_whole(std::string_view sql, const Params& params = {}) {
+        return query(sql, params);
+    }
 
     // A PostgreSQL connection lost to the server fails its statement with SQLSTATE 08006.
     // Outside a transaction the next statement connects again; a transaction lost with the

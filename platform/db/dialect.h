@@ -50,10 +50,10 @@ class Dialect {
     // Whether the database has roles that log in (a server does, a file does not).
     virtual bool has_roles() const = 0;
 
-    // The rows of a statement for a static cursor: counted, and read where they are asked
-    // for (see row_source.h). Throws db::Error when the database rejects the statement.
-    virtual std::unique_ptr<RowSource> open_rows(Connection& conn,
-                                                 const std::string& sql) const = 0;
+    // The rows of a statement for a cursor, read where they are asked for (see
+    // row_source.h). Throws db::Error when the database rejects the statement.
+    virtual std::unique_ptr<RowSource> open_rows(Connection& conn, const std::string& sql,
+                                                 Reading reading = Reading::counted) const = 0;
 };
 
 }  // namespace db

@@ -2,17 +2,17 @@
 // result holds only the row it stands on (and on PostgreSQL the rest of one fetched window
 // when another statement interrupts it). Each database has its own way to do that: the
 // connection's dialect opens them (dialect.h).
-//  - PostgreSQL: a scrollable server-side cursor (WITH HOLD, so it outlives the statement's
-//    transaction) gives a stable snapshot in a stable order; the count comes from moving to
-//    its end. Rows are fetched in windows that grow while they are read in order; each
-//    window's rows arrive one at a time.
+//  - PostgreSQL: the statement runs once, in one round trip; read `counted` its rows arrive
+//    as one result, which says how many there are; read `forward` they arrive one at a time
+//    (holding only what the reader keeps) and a count is asked of the server only if wanted.
 //  - SQLite: the statement's own forward cursor, stepped only as far as the rows asked for;
 //    the count is a COUNT(*) over the statement (inside the cursor's read snapshot while the
-//    cursor is part-way through); a row before the cursor's position reopens the statement
-//    and skips forward.
+//    cursor is part-way through).
+// On both, a row before the cursor's position runs the statement again and skips forward.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,7 +20,13 @@
 
 namespace db {
 
+class Connection;
 class Cursor;
+
+// How a cursor's reader goes through the rows: `counted` asks for their number and takes
+// them all (a static cursor: listings, single records); `forward` reads them once in order
+// (a forward-only cursor: pages), and asks for the number rarely if ever.
+enum class Reading { counted, forward };
 
 class RowSource {
   public:
@@ -40,5 +46,15 @@ class RowSource {
 
 // The statement without trailing blanks and semicolons, so it can be nested in another.
 std::string bare_statement(const std::string& sql);
+
+// The rows of `sql` through its own cursor, stepped only as far as the rows asked for.
+// Read `counted`, the statement is read whole where the database can (its cursor then
+// knows the count); otherwise the count is a statement of its own (count_statement), run
+// when first asked for.
+std::unique_ptr<RowSource> open_statement_rows(Connection& conn, std::string sql, Reading reading);
+
+// "SELECT COUNT(*)" over the statement without a final ORDER BY (the order changes no
+// count, and SQLite counts a plain statement from an index instead of sorting every row).
+std::string count_statement(const std::string& sql);
 
 }  // namespace db

@@ -68,6 +68,9 @@ class PgConnection : public Connection {
     std::unique_ptr<Cursor> query(std::string_view sql, const Params& params) override {
         return session_.send(sql, params, !in_unit());
     }
+    std::unique_ptr<Cursor> query_whole(std::string_view sql, const Params& params) override {
+        return session_.send(sql, params, !in_unit(), false);
+    }
 
     int read_blob(std::string_view sql, const Params& params, std::optional<Bytes>& blob) override {
         int rows = pg::read_blob_in_pieces(session_, sql, params, blob);

@@ -13,8 +13,7 @@ namespace db {
 // given (see db::connect).
 std::unique_ptr<Connection> open_postgres(std::string_view url, const std::string& password = {});
 
-// PostgreSQL's dialect, and the rows of its static cursors (see dialect.h).
+// PostgreSQL's dialect (see dialect.h).
 const Dialect& postgres_dialect();
-std::unique_ptr<RowSource> open_postgres_rows(Connection& conn, const std::string& sql);
 
 }  // namespace db

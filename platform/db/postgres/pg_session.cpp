@@ -195,7 +195,8 @@ void Session::rollback() {
     }
 }
 
-std::unique_ptr<Stream> Session::send(std::string_view sql, const Params& params, bool guard) {
+std::unique_ptr<Stream> Session::send(std::string_view sql, const Params& params, bool guard,
+                                      bool row_by_row) {
     refuse_zero_characters(sql, params);
     settle();
     revive();
@@ -213,7 +214,7 @@ std::unique_ptr<Stream> Session::send(std::string_view sql, const Params& params
         throw e;
     }
     // Refused only when it is too late, which cannot be here; the rows then come whole.
-    PQsetSingleRowMode(conn_);
+    if (row_by_row) PQsetSingleRowMode(conn_);
     arriving_in_transaction_ = guarded;
     return std::make_unique<Stream>(*this, guarded);
 }

@@ -34,7 +34,9 @@ class Session {
     // Sends the statement (with '?' placeholders) and returns the cursor over its rows.
     // With `guard`, inside a transaction a savepoint guards the statement, so that its
     // failure leaves the transaction usable; the savepoint ends when the result does.
-    std::unique_ptr<Stream> send(std::string_view sql, const Params& params, bool guard = true);
+    // With `row_by_row` false the rows arrive as one result (a caller taking them all).
+    std::unique_ptr<Stream> send(std::string_view sql, const Params& params, bool guard = true,
+                                 bool row_by_row = true);
     // Runs a script of the caller's statements without parameters (several may be joined
     // with ';'); throws its error.
     void script(const std::string& sql);

@@ -55,6 +55,15 @@ Stream::~Stream() {
     PQclear(ahead_);
 }
 
+std::optional<std::int64_t> Stream::row_count() const {
+    if (begun_) return std::nullopt;
+    // Before the first row: a result that arrived whole holds all the rows, and one that
+    // ended without any has none.
+    if (ahead_ && PQresultStatus(ahead_) == PGRES_TUPLES_OK) return PQntuples(ahead_);
+    if (!arriving_ && !ahead_ && !error_) return 0;
+    return std::nullopt;
+}
+
 void Stream::describe(const PGresult* res) {
     if (!names_.empty() || PQnfields(res) == 0) return;
     const int n = PQnfields(res);
@@ -144,6 +153,7 @@ void Stream::cut_off() {
 }
 
 bool Stream::next() {
+    begun_ = true;
     if (current_ && row_ + 1 < rows_) {
         ++row_;
         return true;

@@ -36,6 +36,7 @@ class Stream final : public Cursor {
     Oid column_type(std::size_t col) const { return types_.at(col); }
     ValueView view(std::size_t col) const override;
     std::string_view text(std::size_t col, bool* null) const override;
+    std::optional<std::int64_t> row_count() const override;
 
     // The rows the statement changed (or selected), once the result has ended.
     std::int64_t affected() const { return affected_; }
@@ -56,6 +57,7 @@ class Stream final : public Cursor {
     Session* session_;
     bool guarded_;
     bool arriving_ = true;
+    bool begun_ = false;           // next() was called
     PGresult* current_ = nullptr;  // the batch holding the current row
     int row_ = -1, rows_ = 0;      // the current row within it, and its row count
     PGresult* ahead_ = nullptr;    // a batch received but not yet reached

@@ -12,8 +12,7 @@ namespace db {
 // Opens SQLite from the part of the URL after "sqlite:" (see db::connect).
 std::unique_ptr<Connection> open_sqlite(std::string_view location);
 
-// SQLite's dialect, and the rows of its static cursors (see dialect.h).
+// SQLite's dialect (see dialect.h).
 const Dialect& sqlite_dialect();
-std::unique_ptr<RowSource> open_sqlite_rows(Connection& conn, const std::string& sql);
 
 }  // namespace db
