@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/db/connection.h"
+#include "platform/db/dialect.h"
 #include "tests/support/test_db.h"
 
 namespace {
@@ -126,6 +127,36 @@ TEST_P(Cursors, ViewsPointIntoTheCurrentRow) {
     EXPECT_EQ(c->view(1).kind, db::ValueView::Kind::null);
     EXPECT_TRUE(c->value(1).is_null());
     EXPECT_FALSE(c->next());
+}
+
+// The rows behind a recordset: a static cursor's count and rows, and a page read forward,
+// each cost one statement on PostgreSQL (no cursor declared, moved, fetched and closed); the
+// count of a forward read is a statement of its own, asked only when wanted.
+TEST_P(Cursors, RowSourcesReadInOneStatement) {
+    const std::string sql = numbers(1000, "'n' || i") + " ORDER BY i";
+    auto sent = [&, before = conn->round_trips()]() mutable {
+        const auto n = conn->round_trips() - before;
+        before = conn->round_trips();
+        return n;
+    };
+    auto counted = conn->dialect().open_rows(*conn, sql, db::Reading::counted);
+    EXPECT_EQ(counted->count(), 1000);
+    ASSERT_TRUE(counted->seek(999));
+    EXPECT_EQ(counted->row().value(0), db::Value(1000));
+    EXPECT_EQ(sent(), pg() ? 1 : 2);  // SQLite counts with COUNT(*), from an index
+    ASSERT_TRUE(counted->seek(2));    // back: the statement again
+    EXPECT_EQ(counted->row().value(1), db::Value("n3"));
+    EXPECT_FALSE(counted->seek(1000));
+    counted.reset();
+    sent();
+
+    auto page = conn->dialect().open_rows(*conn, sql + " LIMIT 10 OFFSET 20", db::Reading::forward);
+    int rows = 0;
+    for (int i = 0; page->seek(i); ++i) ++rows;
+    EXPECT_EQ(rows, 10);
+    EXPECT_EQ(sent(), 1);
+    EXPECT_EQ(page->count(), 10);
+    EXPECT_EQ(sent(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, Cursors, ::testing::ValuesIn(testing_support::backend_names()));
