@@ -62,6 +62,18 @@ class ComponentTest : public ::testing::TestWithParam<std::string> {
         return object;
     }
 
+    // A class through its typed interface, given the test's connection with SetConn.
+    template <class Interface>
+    Ptr<Interface> typed(const char* progid, const IID& iid) {
+        Ptr<ado::_Connection> typed_conn;
+        EXPECT_EQ(conn->QueryInterface(ado::IID__Connection, typed_conn.out_void()), S_OK);
+        ado::_Connection* raw = typed_conn.get();
+        Ptr<Interface> object;
+        EXPECT_EQ(create(progid)->QueryInterface(iid, object.out_void()), S_OK) << progid;
+        if (object) EXPECT_EQ(object->SetConn(&raw), S_OK);
+        return object;
+    }
+
     void set_conn(IDispatch* object, IDispatch* connection) {
         IDispatch* slot = connection;
         auto r = call(object, u"SetConn", {object_ref(&slot)});
@@ -97,13 +109,8 @@ TEST_P(ComponentTest, DelDataThroughDispatchWithAByReferenceArgument) {
 // Through the typed interface and through IDispatch.
 TEST_P(ComponentTest, RunningOutOfMemoryFailsTheCallNotTheProgram) {
     if (GetParam() != "sqlite") GTEST_SKIP() << "one database is enough";
-    Ptr<ado::_Connection> typed_conn;
-    ASSERT_EQ(conn->QueryInterface(ado::IID__Connection, typed_conn.out_void()), S_OK);
-    ado::_Connection* raw = typed_conn.get();
-    Ptr<tarvo::_Department> dept;
-    ASSERT_EQ(create("Tarvo.Department")->QueryInterface(tarvo::IID__Department, dept.out_void()),
-              S_OK);
-    ASSERT_EQ(dept->SetConn(&raw), S_OK);
+    auto dept = typed<tarvo::_Department>("Tarvo.Department", tarvo::IID__Department);
+    ASSERT_TRUE(dept);
     auto untyped = create("Tarvo.Department");
     set_conn(untyped.get(), conn.get());
     Variant name = Variant::adopt(var_text(std::string(40'000'000, 'x')));
@@ -136,32 +143,23 @@ TEST_P(ComponentTest, RunningOutOfMemoryFailsTheCallNotTheProgram) {
 }
 
 TEST_P(ComponentTest, DelDataThroughTheTypedInterfacesOfAllThreeClasses) {
-    Ptr<ado::_Connection> typed_conn;
-    ASSERT_EQ(conn->QueryInterface(ado::IID__Connection, typed_conn.out_void()), S_OK);
-    ado::_Connection* raw = typed_conn.get();
-
-    Ptr<tarvo::_Department> dept;
-    ASSERT_EQ(create("Tarvo.Department")->QueryInterface(tarvo::IID__Department, dept.out_void()),
-              S_OK);
-    ASSERT_EQ(dept->SetConn(&raw), S_OK);
+    auto dept = typed<tarvo::_Department>("Tarvo.Department", tarvo::IID__Department);
+    ASSERT_TRUE(dept);
     Variant id = Variant::adopt(var_i2(1));
     VARIANT_BOOL ok = VARIANT_FALSE;
     ASSERT_EQ(dept->DelData(id.get(), &ok), S_OK);
     EXPECT_EQ(ok, VARIANT_TRUE);
     EXPECT_EQ(count("HR_Dept", "DeptID", 1), 0);
 
-    Ptr<tarvo::_Person> person;
-    ASSERT_EQ(create("Tarvo.Person")->QueryInterface(tarvo::IID__Person, person.out_void()), S_OK);
-    ASSERT_EQ(person->SetConn(&raw), S_OK);
+    auto person = typed<tarvo::_Person>("Tarvo.Person", tarvo::IID__Person);
+    ASSERT_TRUE(person);
     Variant pid = Variant::adopt(var_text("3"));
     ASSERT_EQ(person->DelData(pid.get(), &ok), S_OK);
     EXPECT_EQ(ok, VARIANT_TRUE);
     EXPECT_EQ(count("HR_Person", "PersonID", 3), 0);
 
-    Ptr<tarvo::_Message> message;
-    ASSERT_EQ(create("Tarvo.Message")->QueryInterface(tarvo::IID__Message, message.out_void()),
-              S_OK);
-    ASSERT_EQ(message->SetConn(&raw), S_OK);
+    auto message = typed<tarvo::_Message>("Tarvo.Message", tarvo::IID__Message);
+    ASSERT_TRUE(message);
     Variant mid = Variant::adopt(var_r8(2));
     ASSERT_EQ(message->DelData(mid.get(), &ok), S_OK);
     EXPECT_EQ(count("DATA_Msg", "MsgID", 2), 0);
