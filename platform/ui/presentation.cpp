@@ -141,6 +141,8 @@ bool Presentation::eventFilter(QObject* watched, QEvent* event) {
     // never Qt's own shortcuts or a line edit's input.
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
         return false;
+    // An open drop-down list or menu keeps its keys: Esc closes it, not the window.
+    if (QApplication::activePopupWidget()) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     const bool alt =
         (key->modifiers() & Qt::AltModifier) && !(key->modifiers() & Qt::ControlModifier);
@@ -165,7 +167,6 @@ bool Presentation::eventFilter(QObject* watched, QEvent* event) {
     }
     runtime::user::key(*view->window(), code, runtime_flags(*key));
     return true;
-    return false;
 }
 
 }  // namespace ui

@@ -8,6 +8,7 @@
 #include "platform/runtime/datawindow_control.h"
 #include "platform/runtime/user_input.h"
 #include "platform/ui/button_widget.h"
+#include "platform/ui/fonts.h"
 #include "platform/ui/free_form_view.h"
 #include "platform/ui/grid_view.h"
 #include "platform/ui/keys.h"
@@ -17,10 +18,7 @@ namespace ui {
 namespace {
 
 QFont font_of(const runtime::ControlFont& f) {
-    QFont font(QString::fromStdString(f.face));
-    font.setPointSize(f.height < 0 ? -f.height : std::max(1, f.height));
-    font.setWeight(static_cast<QFont::Weight>(f.weight));
-    return font;
+    return screen_font(f.face, f.height < 0 ? -f.height : f.height, f.weight);
 }
 
 // A single-line edit: typing replaces the runtime control's text.
