@@ -1,6 +1,7 @@
 #include "platform/ui/qt_interaction.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -66,40 +67,32 @@ QWidget* parent_for(const Presentation* p, const runtime::Window* w) {
     return parent ? parent : QApplication::activeWindow();
 }
 
-// "*.JPG" as a pattern that matches "photo.jpg" too: each letter as [jJ].
-QString caseless(const QString& pattern) {
-    QString out;
-    for (QChar c : pattern) {
-        if (c.isLetter() && c.toLower() != c.toUpper())
-            out += QString("[%1%2]").arg(c.toLower(), c.toUpper());
-        else
-            out += c;
-    }
-    return out;
-}
-
 }  // namespace
 
 QStringList qt_name_filters(const std::string& filter) {
     const QStringList parts = qt(filter).split(',');
     QStringList out;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i].trimmed();
         QStringList patterns;
         for (const QString& p : parts[i + 1].split(';', Qt::SkipEmptyParts))
-            patterns << caseless(p.trimmed());
-        out << parts[i].trimmed() + " (" + patterns.join(' ') + ")";
+            patterns << p.trimmed();
+        const QString listed = "(" + patterns.join(' ') + ")";
+        // "图片文件(*.JPG)" names its patterns the way Qt reads them: shown as it is.
+        out << (description.endsWith(listed) ? description : description + " " + listed);
     }
     if (out.isEmpty()) out << "* (*)";
     return out;
 }
 
-QString default_suffix(const std::string& extension, const std::string& filter) {
+QString default_suffix(const std::string& extension, const std::string& filter, int chosen) {
     static const QRegularExpression plain("^[A-Za-z0-9]{1,8}$");
     const QString ext = qt(extension);
     if (plain.match(ext).hasMatch()) return ext;
     const QStringList parts = qt(filter).split(',');
-    if (parts.size() >= 2) {
-        const QString pattern = parts[1].trimmed();
+    const int at = 2 * std::max(0, chosen) + 1;
+    if (at < parts.size()) {
+        const QString pattern = parts[at].split(';').first().trimmed();
         const int dot = pattern.lastIndexOf('.');
         if (dot >= 0 && plain.match(pattern.mid(dot + 1)).hasMatch()) return pattern.mid(dot + 1);
     }
@@ -136,8 +129,20 @@ runtime::FileChoice QtInteraction::file_dialog(const runtime::FileDialogRequest&
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilters(qt_name_filters(request.filter));
-    if (save) dialog.setDefaultSuffix(default_suffix(request.default_extension, request.filter));
+    // File names match the patterns without regard to case: "photo.jpg" is a "*.JPG".
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    const QStringList filters = qt_name_filters(request.filter);
+    dialog.setNameFilters(filters);
+    if (save) {
+        // A name typed without an extension gets the one of the type chosen.
+        dialog.setDefaultSuffix(default_suffix(request.default_extension, request.filter));
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, &dialog,
+            [&dialog, &request, filters](const QString& chosen) {
+                dialog.setDefaultSuffix(default_suffix(request.default_extension, request.filter,
+                                                       static_cast<int>(filters.indexOf(chosen))));
+            });
+    }
     runtime::FileChoice choice;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return choice;
     const QString path = dialog.selectedFiles().first();

@@ -1,7 +1,7 @@
 // Message boxes and file dialogs as Qt shows them: application-modal, with the asking
 // window as their parent, Chinese button texts, the runtime's icons and default buttons.
-// File-dialog filters ("图片文件(*.JPG),*.JPG") match file names without regard to case, so
-// "photo.jpg" is offered for "*.JPG".
+// File-dialog filters are shown as the screens write them ("图片文件(*.JPG)") and match file
+// names without regard to case, so "photo.jpg" is offered for "*.JPG".
 #pragma once
 
 #include <QString>
@@ -29,7 +29,8 @@ class QtInteraction : public runtime::Interaction {
 // "desc,pattern,desc,pattern" as Qt name filters ("desc (pattern)").
 QStringList qt_name_filters(const std::string& filter);
 // The suffix a save dialog adds to a name typed without one: the default extension when it
-// is one ("JPG"), else the extension of the first pattern ("*.xls" gives "xls").
-QString default_suffix(const std::string& extension, const std::string& filter);
+// is one ("JPG"), else the extension of the chosen filter's pattern (the first filter's by
+// default: "*.xls" gives "xls").
+QString default_suffix(const std::string& extension, const std::string& filter, int chosen = 0);
 
 }  // namespace ui
