@@ -96,13 +96,19 @@ class DataWindowControl : public Control {
     int trigger_clicked(int x, int y, int row, const std::string& object);
     int trigger_doubleclicked(int x, int y, int row, const std::string& object);
 
+    // How many data rows the control shows at once, a page for PageUp and PageDown: its
+    // height less the header band (and a horizontal scroll bar), in detail lines; at least 1.
+    int page_rows() const;
+
     // The centre of an object on a row, in layout units from the control's top left.
     std::pair<int, int> object_position(int row, std::string_view object) const;
 
     // Raises ue_key; then Tab (Shift+Tab) moves to the next (previous) field in tab order,
     // the pending edit accepted first, as leaving a field does.
     int key_down(int key, unsigned flags) override;
-    bool keeps_tab() const override { return true; }
+    // Tab moves between the fields of a definition that puts any in the tab order (a form);
+    // from a grid without one it moves on to the next control.
+    bool keeps_tab() const override;
     void focus_gained() override { data_.setfocus(); }
     bool focus_leaving() override;
 
