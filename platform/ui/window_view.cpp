@@ -189,6 +189,9 @@ bool WindowView::focusNextPrevChild(bool next) {
     // Tab and Shift+Tab follow the runtime's tab order (a data window keeps Tab for its
     // fields), never Qt's.
     if (!window_) return QWidget::focusNextPrevChild(next);
+    // The focus moves by keyboard: Qt's styles then draw the focus frame of drop-downs and
+    // fields, which they leave out while the user works with the mouse.
+    QWidget::window()->setAttribute(Qt::WA_KeyboardFocusChange);
     runtime::user::key(*window_, runtime::key::kTab, next ? 0 : runtime::key::kShift);
     sync_focus();
     return true;

@@ -1,5 +1,5 @@
 // Typing as users type: through an input method, into the date mask after a click, Esc in
-// an open drop-down list; and Chinese and Latin text shown alike in the fields.
+// an open drop-down list, Tab to a drop-down; Chinese and Latin text shown alike in fields.
 #include <QComboBox>
 #include <QImage>
 #include <QInputMethodEvent>
@@ -116,6 +116,30 @@ TEST_F(InputGui, EscInAnOpenDropDownClosesOnlyTheDropDown) {
 
     QTest::keyClick(sex, Qt::Key_Escape);  // with the list closed, Esc presses Exit
     EXPECT_EQ(form_window(), nullptr);
+}
+
+TEST_F(InputGui, ADropDownReachedByTabShowsItsFocusFrame) {
+    open_employee("E3");
+    click(button("cb_modi"));
+    auto* sex = dynamic_cast<QComboBox*>(form()->object_widget("sex"));
+    ASSERT_NE(sex, nullptr);
+    // Pixels of the drop-down's left edge in the highlight's hue (the focus frame).
+    auto framed = [&] {
+        const QImage shot = sex->grab().toImage();
+        int n = 0;
+        for (int y = 2; y < shot.height() - 2; ++y)
+            for (int x = 0; x < 2; ++x) {
+                const QColor c(shot.pixel(x, y));
+                if (c.blue() > c.red() + 40) ++n;
+            }
+        return n;
+    };
+    EXPECT_EQ(framed(), 0);
+    QTest::mouseClick(field("eid"), Qt::LeftButton);
+    QTest::keyClick(field("eid"), Qt::Key_Tab);
+    QTest::keyClick(field("ename"), Qt::Key_Tab);
+    ASSERT_TRUE(sex->hasFocus());
+    EXPECT_GT(framed(), 5);
 }
 
 TEST_F(InputGui, ChineseAndLatinTextSitAtTheSameHeightInAField) {

@@ -1,8 +1,12 @@
 // The employee list in the desktop program, used with the mouse and the keyboard.
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QScrollBar>
 #include <QTableView>
+#include <QToolTip>
 #include <fstream>
 
+#include "platform/ui/button_widget.h"
 #include "platform/ui/data_window_model.h"
 #include "platform/ui/grid_view.h"
 #include "tests/app/gui_fixture.h"
@@ -80,6 +84,109 @@ TEST_F(ListGui, ArrowKeysMoveTheHighlightOnce) {
     QTest::mouseClick(grid()->horizontalHeader()->viewport(), Qt::LeftButton, {},
                       QPoint(eid_title, 5));
     EXPECT_EQ(cell(0, 1), "E1");  // ascending now
+}
+
+TEST_F(ListGui, PageHomeAndEndKeysWalkTheListAndKeepItInView) {
+    auto conn = database();
+    for (int i = 0; i < 60; ++i)
+        conn->execute("INSERT INTO Employee (eid, ename) VALUES (?, '翻页')",
+                      {"P" + std::to_string(100 + i)});
+    click(button("cb_1"));
+    ASSERT_EQ(grid()->model()->rowCount(), 64);
+    QScrollBar* columns = grid()->horizontalScrollBar();
+    columns->setValue(columns->maximum() / 2);  // the user scrolled sideways
+    const int columns_at = columns->value();
+    QTest::keyClick(grid(), Qt::Key_PageDown);
+    EXPECT_EQ(variable("li_currow"), "17");
+    EXPECT_TRUE(highlighted(16));
+    EXPECT_FALSE(highlighted(0));
+    QTest::keyClick(grid(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(variable("li_currow"), "64");
+    const QRect last = grid()->visualRect(grid()->model()->index(63, 0));
+    EXPECT_GE(last.top(), 0);  // scrolled down to it
+    EXPECT_LE(last.bottom(), grid()->viewport()->height());
+    EXPECT_EQ(columns->value(), columns_at);  // and only up and down
+    QTest::keyClick(grid(), Qt::Key_PageUp);
+    EXPECT_EQ(variable("li_currow"), "48");
+    QTest::keyClick(grid(), Qt::Key_Home);
+    EXPECT_EQ(variable("li_currow"), "1");
+    EXPECT_TRUE(highlighted(0));
+    EXPECT_FALSE(highlighted(47));
+}
+
+TEST_F(ListGui, ColumnsKeepTheWidthsTheUserDraggedAndCutTextIsAToolTip) {
+    database()->execute("UPDATE Employee SET born = '1985-08-22' WHERE eid = 'E1'");
+    QTest::keyClicks(edit("sle_id"), "E1");
+    click(button("cb_1"));
+    QHeaderView* header = grid()->horizontalHeader();
+    EXPECT_EQ(header->sectionSize(4), 78);  // born: as designed
+    EXPECT_EQ(header->sectionResizeMode(4), QHeaderView::Interactive);
+
+    // "1985-08-22 00:00:00" does not fit 78 pixels: its tooltip shows it whole.
+    auto tooltip_of = [&](int row, int column) {
+        for (QWidget* w : QApplication::topLevelWidgets())  // the last tip, gone at once
+            if (w->objectName() == "qtooltip_label") w->hide();
+        const QRect cell = grid()->visualRect(grid()->model()->index(row, column));
+        QHelpEvent help(QEvent::ToolTip, cell.center(),
+                        grid()->viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(grid()->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tooltip_of(1, 4), "1985-08-22 00:00:00");
+    EXPECT_EQ(tooltip_of(1, 1), "");  // "E1" fits: no tooltip
+
+    // The border right of born dragged 60 pixels to the right.
+    QWidget* titles = header->viewport();
+    const int border = header->sectionViewportPosition(4) + header->sectionSize(4) - 1;
+    QTest::mousePress(titles, Qt::LeftButton, {}, QPoint(border, 5));
+    QTest::mouseMove(titles, QPoint(border + 30, 5));
+    QTest::mouseMove(titles, QPoint(border + 60, 5));
+    QTest::mouseRelease(titles, Qt::LeftButton, {}, QPoint(border + 60, 5));
+    EXPECT_EQ(header->sectionSize(4), 138);
+    EXPECT_EQ(tooltip_of(1, 4), "");  // it fits now
+    click(button("cb_1"));            // another search keeps the width
+    EXPECT_EQ(header->sectionSize(4), 138);
+    EXPECT_EQ(cell(1, 4), "1985-08-22 00:00:00");
+}
+
+TEST_F(ListGui, TheGridOutlinesItsCurrentRowWhileItHasTheFocus) {
+    click(button("cb_1"));
+    QTest::keyClick(grid(), Qt::Key_Down);  // row 2 current and highlighted
+    auto outline_pixels = [&] {
+        const QImage shot = grid()->viewport()->grab().toImage();
+        const QRect row = grid()->visualRect(grid()->model()->index(1, 0));
+        const QColor outline = grid()->palette().color(QPalette::HighlightedText);
+        int n = 0;
+        for (int y = row.top(); y <= row.bottom(); ++y)
+            if (QColor(shot.pixel(0, y)) == outline) ++n;
+        return n;
+    };
+    ASSERT_TRUE(grid()->hasFocus());
+    EXPECT_GT(outline_pixels(), 3);
+    edit("sle_id")->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(outline_pixels(), 0);
+}
+
+TEST_F(ListGui, TabMovesOnFromTheGridAndAFocusedButtonShowsIt) {
+    click(button("cb_1"));
+    ASSERT_TRUE(grid()->hasFocus());
+    QTest::keyClick(grid(), Qt::Key_Tab);
+    EXPECT_TRUE(edit("sle_name")->hasFocus());
+    // A dotted frame in the caption's colour, a few pixels inside the focused button.
+    auto frame_pixels = [&](QWidget* b) {
+        const QImage shot = b->grab().toImage();
+        const QColor caption = ui::runtime_colour(15856113);
+        int n = 0;
+        for (int x = 4; x < b->width() - 4; ++x)
+            if (QColor(shot.pixel(x, 3)) == caption) ++n;
+        return n;
+    };
+    EXPECT_EQ(frame_pixels(button("cb_1")), 0);
+    QTest::keyClick(edit("sle_name"), Qt::Key_Tab);
+    ASSERT_TRUE(button("cb_1")->hasFocus());
+    EXPECT_GT(frame_pixels(button("cb_1")), 10);
+    EXPECT_EQ(frame_pixels(button("cb_3")), 0);
 }
 
 TEST_F(ListGui, ExportThroughTheSaveDialogWritesTheFileAndTheAuditLine) {
