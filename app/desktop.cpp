@@ -98,6 +98,7 @@ bool Desktop::start() {
     runtime::prepare_file_writing({files_.drive_c()});
     if (!connect_database() || !load_screens()) return false;
     presentation_ = std::make_unique<ui::Presentation>(app_);
+    if (!options_.headless) presentation_->remember_frames(ui::WindowMemory::default_file());
     dialogs_.set_presentation(presentation_.get());
     // Headless, the script opens the windows it works on.
     return options_.headless || open_windows();

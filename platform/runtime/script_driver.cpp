@@ -8,6 +8,7 @@
 #include "platform/runtime/datawindow_control.h"
 #include "platform/runtime/json_line.h"
 #include "platform/runtime/runtime_error.h"
+#include "platform/runtime/script_words.h"
 #include "platform/runtime/user_input.h"
 #include "platform/text/gbk.h"
 
@@ -15,23 +16,8 @@ namespace runtime {
 
 namespace {
 
-int to_int(const std::string& s, std::string_view what) {
-    std::size_t used = 0;
-    int v = 0;
-    try {
-        v = std::stoi(s, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used == 0 || used != s.size())
-        throw ScriptError(std::string(what) + " must be a whole number, not \"" + s + "\"");
-    return v;
-}
-
-void need(const std::vector<std::string>& a, std::size_t min, std::size_t max,
-          std::string_view usage) {
-    if (a.size() < min || a.size() > max) throw ScriptError("usage: " + std::string(usage));
-}
+using script::need;
+using script::to_int;
 
 int key_code(const std::string& word) {
     static const std::map<std::string, int> names = {
@@ -216,7 +202,8 @@ void ScriptDriver::execute(const Args& a) {
         {"rows", &ScriptDriver::cmd_rows},         {"buttons", &ScriptDriver::cmd_buttons},
         {"text", &ScriptDriver::cmd_text},         {"item", &ScriptDriver::cmd_item},
         {"describe", &ScriptDriver::cmd_describe}, {"file", &ScriptDriver::cmd_file},
-        {"windows", &ScriptDriver::cmd_windows},   {"screenshot", &ScriptDriver::cmd_screenshot}};
+        {"windows", &ScriptDriver::cmd_windows},   {"screenshot", &ScriptDriver::cmd_screenshot},
+        {"resize", &ScriptDriver::cmd_resize},     {"size", &ScriptDriver::cmd_size}};
     const std::string name = text::ascii_lower(a[0]);
     if (name == "clickrow" || name == "dblclickrow") return cmd_row_click(a, name == "dblclickrow");
     if (name == "window") {

@@ -175,5 +175,15 @@ InputResult close(Window& w) {
     return w.app().close(w) == 1 ? InputResult::done : InputResult::kept_open;
 }
 
+InputResult resize(Window& w, int width, int height, bool maximised) {
+    if (!w.is_open() || !w.resizable() || width <= 0 || height <= 0) return InputResult::disabled;
+    Action action(&w);
+    w.set_width(width);
+    w.set_height(height);
+    const int sizetype = maximised ? 2 : 0;
+    w.run_event(w.class_name(), "resize", [&] { return w.resize(sizetype, width, height); });
+    return InputResult::done;
+}
+
 }  // namespace user
 }  // namespace runtime

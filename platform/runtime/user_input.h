@@ -72,5 +72,10 @@ InputResult key(Window& w, int key, unsigned flags = 0);
 // Asks to close a window, as its close box does; closequery may keep it open.
 InputResult close(Window& w);
 
+// The user gave a window another size (dragging its border, maximising it): its width and
+// height become the new area, in layout units, and its resize event runs. A window that is
+// not resizable keeps its size (disabled).
+InputResult resize(Window& w, int width, int height, bool maximised = false);
+
 }  // namespace user
 }  // namespace runtime

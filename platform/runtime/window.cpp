@@ -82,6 +82,19 @@ int Window::focus_next(bool backward) {
     return set_focus(order[next]);
 }
 
+std::pair<int, int> Window::layout_size() const {
+    constexpr int kMarginX = 37, kMarginY = 32;  // 8 pixels each way
+    int width = width_, height = height_;
+    if (width > 0 && height > 0) return {width, height};
+    int right = 0, bottom = 0;
+    for (const Control* c : controls_) {
+        if (!c->visible()) continue;
+        right = std::max(right, c->x() + c->width());
+        bottom = std::max(bottom, c->y() + c->height());
+    }
+    return {width > 0 ? width : right + kMarginX, height > 0 ? height : bottom + kMarginY};
+}
+
 Application& Window::app() const {
     if (!app_) throw NullObjectError(class_name_ + ".application");
     return *app_;

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/runtime/control.h"
@@ -94,9 +95,16 @@ class Window : public PropertyOwner {
     // what the screen keeps (li_currow, editflag, ...); nullopt for a name it does not have.
     virtual std::optional<std::string> instance_variable(std::string_view name) const;
 
+    // The size the window's layout takes, in layout units: its width and height where they
+    // are set, otherwise the extent of its visible controls and a margin of 8 pixels.
+    std::pair<int, int> layout_size() const;
+
     // Window events.
     virtual int create() { return 0; }
     virtual int open() { return 0; }
+    // The window's area is now `newwidth` x `newheight` layout units (width() and height()
+    // say so already); `sizetype` is 0 for a normal window, 2 for a maximised one.
+    virtual int resize(int /*sizetype*/, int /*newwidth*/, int /*newheight*/) { return 0; }
     virtual int closequery() { return 0; }
     virtual int close() { return 0; }
     virtual int destroy() { return 0; }

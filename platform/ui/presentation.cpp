@@ -50,7 +50,18 @@ Presentation::Presentation(runtime::Application& app) : app_(app) {
 
 Presentation::~Presentation() {
     qApp->removeEventFilter(this);
-    for (auto& [w, s] : shown_) delete s.top;
+    for (auto& [w, s] : shown_) {
+        if (s.mdi && s.top) keep_frame_geometry(*w, *s.top);
+        delete s.top;
+    }
+}
+
+void Presentation::remember_frames(const QString& file) {
+    memory_.emplace(file);
+}
+
+void Presentation::keep_frame_geometry(const runtime::Window& w, const QWidget& frame) const {
+    if (memory_) memory_->save(QString::fromStdString(w.class_name()), frame);
 }
 
 void Presentation::opened(runtime::Window& w) {
@@ -63,7 +74,8 @@ void Presentation::opened(runtime::Window& w) {
         frame->setWindowTitle(title);
         s.mdi = new QMdiArea(frame);
         frame->setCentralWidget(s.mdi);
-        frame->resize(QSize(px_x(w.width()), px_y(w.height())).expandedTo(QSize(800, 600)));
+        if (!memory_ || !memory_->restore(QString::fromStdString(w.class_name()), *frame))
+            frame->resize(QSize(px_x(w.width()), px_y(w.height())).expandedTo(QSize(800, 600)));
         s.top = frame;
         frame->show();
     } else if (auto it = shown_.find(w.frame()); it != shown_.end() && it->second.mdi) {
@@ -107,6 +119,7 @@ void Presentation::closed(runtime::Window& w) {
     auto it = shown_.find(&w);
     if (it == shown_.end()) return;
     QWidget* top = it->second.top;
+    if (it->second.mdi && top) keep_frame_geometry(w, *top);
     shown_.erase(it);
     std::erase(order_, &w);
     if (top) {

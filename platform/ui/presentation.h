@@ -7,11 +7,13 @@
 #include <QObject>
 #include <QPointer>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/runtime/application.h"
 #include "platform/runtime/signal.h"
+#include "platform/ui/window_memory.h"
 
 class QMainWindow;
 class QMdiArea;
@@ -32,6 +34,9 @@ class Presentation : public QObject {
     // Windows shown now, by class name, in opening order (frames include their sheets).
     std::vector<std::pair<std::string, QWidget*>> shown() const;
 
+    // Frames take the place and size they had when last closed, kept in `file`.
+    void remember_frames(const QString& file);
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -43,8 +48,10 @@ class Presentation : public QObject {
     };
     void opened(runtime::Window& w);
     void closed(runtime::Window& w);
+    void keep_frame_geometry(const runtime::Window& w, const QWidget& frame) const;
 
     runtime::Application& app_;
+    std::optional<WindowMemory> memory_;
     std::map<const runtime::Window*, Shown> shown_;
     std::vector<const runtime::Window*> order_;
     runtime::Connections links_;

@@ -1,6 +1,8 @@
 // The employee list in the desktop program, used with the mouse and the keyboard.
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QScrollBar>
 #include <QTableView>
 #include <QToolTip>
@@ -187,6 +189,47 @@ TEST_F(ListGui, TabMovesOnFromTheGridAndAFocusedButtonShowsIt) {
     ASSERT_TRUE(button("cb_1")->hasFocus());
     EXPECT_GT(frame_pixels(button("cb_1")), 10);
     EXPECT_EQ(frame_pixels(button("cb_3")), 0);
+}
+
+TEST_F(ListGui, TheGridFollowsTheSheetsSizeAndTheRestKeepsItsPlace) {
+    auto* sheet = qobject_cast<QMdiSubWindow*>(
+        desktop->presentation()->widget_for(desktop->application().find_open("w_employee")));
+    ASSERT_NE(sheet, nullptr);
+    const QSize designed_grid = grid()->size();
+    EXPECT_EQ(designed_grid, QSize(727, 394));
+    const QRect query = button("cb_1")->geometry();
+    sheet->resize(sheet->size() + QSize(300, 200));
+    QApplication::processEvents();
+    EXPECT_EQ(grid()->size(), designed_grid + QSize(300, 200));
+    EXPECT_EQ(button("cb_1")->geometry(), query);
+    EXPECT_EQ(edit("sle_name")->width(), 123);
+
+    sheet->showMaximized();  // fills the main window's area
+    QApplication::processEvents();
+    const int area = sheet->mdiArea()->viewport()->width();
+    const int shown = view("w_employee")->width();
+    EXPECT_GT(shown, area - 20);  // all of it but the sheet's own frame
+    EXPECT_EQ(grid()->width(), shown - (750 - 727));
+    sheet->showNormal();
+    sheet->resize(200, 100);  // never smaller than designed
+    QApplication::processEvents();
+    EXPECT_EQ(grid()->size(), designed_grid);
+    EXPECT_GE(view("w_employee")->width(), 750);
+}
+
+TEST_F(ListGui, TheMainWindowComesBackWhereTheUserLeftIt) {
+    runtime::Window* main = desktop->application().find_open("w_main");
+    QWidget* frame = desktop->presentation()->widget_for(main);
+    frame->setGeometry(120, 80, 1100, 700);
+    QApplication::processEvents();
+    frame->close();  // its close box
+    QApplication::processEvents();
+    ASSERT_TRUE(desktop->application().windows().empty());
+    desktop = std::make_unique<app::Desktop>(options());  // the next run
+    ASSERT_TRUE(desktop->start());
+    QApplication::processEvents();
+    frame = desktop->presentation()->widget_for(desktop->application().find_open("w_main"));
+    EXPECT_EQ(frame->geometry(), QRect(120, 80, 1100, 700));
 }
 
 TEST_F(ListGui, ExportThroughTheSaveDialogWritesTheFileAndTheAuditLine) {

@@ -27,6 +27,9 @@ TEST_F(FormLayout, WindowAndControlsInCreationOrder) {
     EXPECT_FALSE(w->min_box());
     EXPECT_FALSE(w->max_box());
     EXPECT_FALSE(w->resizable());
+    // The form keeps its layout: a resize is refused and nothing moves.
+    EXPECT_EQ(runtime::user::resize(*w, 4000, 3000), runtime::InputResult::disabled);
+    EXPECT_EQ(w->width(), 2720);
     EXPECT_EQ(w->frame(), &h.w_main());
     std::vector<std::string> names;
     for (auto* c : w->controls()) names.push_back(c->name());
