@@ -10,6 +10,7 @@
 
 #include "platform/runtime/replace_file.h"
 #include "platform/runtime/script_driver.h"
+#include "platform/ui/print_renderer.h"
 #include "tools/tarvo-db/default_db.h"
 
 namespace app {
@@ -99,6 +100,10 @@ bool Desktop::start() {
     if (!connect_database() || !load_screens()) return false;
     presentation_ = std::make_unique<ui::Presentation>(app_);
     if (!options_.headless) presentation_->remember_frames(ui::WindowMemory::default_file());
+    // A script's print answered with a path writes that PDF file.
+    scripted_.set_printer([this](const runtime::PrintJob& job, const std::string& path) {
+        return ui::print_to_pdf(job, files_.local(path));
+    });
     dialogs_.set_presentation(presentation_.get());
     // Headless, the script opens the windows it works on.
     return options_.headless || open_windows();

@@ -58,6 +58,15 @@ unsigned key_flags(const std::string& word) {
 }
 
 std::string prompt_line(const Prompt& p) {
+    if (p.kind == "print") {
+        return JsonLine("print")
+            .add("title", p.title)
+            .add("layout", p.text)
+            .add("rows", p.rows)
+            .add("answer", p.answer)
+            .add("path", p.path)
+            .str();
+    }
     if (p.kind == "open" || p.kind == "save") {
         return JsonLine("dialog")
             .add("kind", p.kind)
@@ -98,6 +107,8 @@ ScriptDriver::ScriptDriver(Application& app, ScriptedInteraction& ui, std::ostre
     connections_ += app_.window_opened.connect([this](Window& w) {
         if (!w.is_frame()) current_window_ = w.class_name();
     });
+    connections_ +=
+        app_.sheet_activated.connect([this](Window& w) { current_window_ = w.class_name(); });
     connections_ += app_.window_closed.connect(
         [this](Window& w) { write_line(JsonLine("close").add("window", w.class_name()).str()); });
 }
@@ -203,7 +214,8 @@ void ScriptDriver::execute(const Args& a) {
         {"text", &ScriptDriver::cmd_text},         {"item", &ScriptDriver::cmd_item},
         {"describe", &ScriptDriver::cmd_describe}, {"file", &ScriptDriver::cmd_file},
         {"windows", &ScriptDriver::cmd_windows},   {"screenshot", &ScriptDriver::cmd_screenshot},
-        {"resize", &ScriptDriver::cmd_resize},     {"size", &ScriptDriver::cmd_size}};
+        {"resize", &ScriptDriver::cmd_resize},     {"size", &ScriptDriver::cmd_size},
+        {"menu", &ScriptDriver::cmd_menu}};
     const std::string name = text::ascii_lower(a[0]);
     if (name == "clickrow" || name == "dblclickrow") return cmd_row_click(a, name == "dblclickrow");
     if (name == "window") {

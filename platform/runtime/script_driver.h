@@ -90,6 +90,7 @@ class ScriptDriver {
     // Windows as a whole (script_driver_window.cpp).
     void cmd_resize(const Args& a);
     void cmd_size(const Args& a);
+    void cmd_menu(const Args& a);
 
     Application& app_;
     ScriptedInteraction& ui_;

@@ -1,4 +1,4 @@
-// The scripted driver's commands on windows as a whole: their size.
+// The scripted driver's commands on windows as a whole: their size and the frame's menu.
 #include "platform/runtime/json_line.h"
 #include "platform/runtime/script_driver.h"
 #include "platform/runtime/script_words.h"
@@ -30,6 +30,13 @@ void ScriptDriver::cmd_size(const Args& a) {
                    .add("width", c.width())
                    .add("height", c.height())
                    .str());
+}
+
+void ScriptDriver::cmd_menu(const Args& a) {
+    script::need(a, 2, 2, "menu \"MENU/ITEM\"");
+    for (Window* w : app_.windows())
+        if (w->is_frame()) return ignored(a[1], user::menu(*w, a[1]));
+    throw ScriptError("no frame window is open; open w_main");
 }
 
 }  // namespace runtime

@@ -92,4 +92,30 @@ FileChoice ScriptedInteraction::file_dialog(const FileDialogRequest& request) {
     return choice;
 }
 
+PrintOutcome ScriptedInteraction::print(const PrintJob& job) {
+    Prompt p;
+    p.kind = "print";
+    p.title = job.title;
+    p.text = layout_name(job.layout);
+    p.rows = job.rows;
+    p.window = job.window;
+    PrintOutcome outcome;
+    if (!answers_.empty()) {
+        Answer a = answers_.front();
+        answers_.pop_front();
+        p.queued = true;
+        if (a.kind == Answer::Kind::number)
+            throw ScriptError("a button number was queued, but printing asks for a PDF file: " +
+                              job.title);
+        if (a.kind == Answer::Kind::path) {
+            p.path = a.path;
+            outcome = printer_ ? printer_(job, a.path)
+                               : PrintOutcome{-1, "没有可用的打印机（tarvo-script 不打印）"};
+        }
+    }
+    p.answer = outcome.result;
+    record(std::move(p));
+    return outcome;
+}
+
 }  // namespace runtime

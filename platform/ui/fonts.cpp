@@ -1,6 +1,7 @@
 #include "platform/ui/fonts.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QStringList>
 #include <algorithm>
 
@@ -19,16 +20,27 @@ const QString& chinese_face() {
     return face;
 }
 
-}  // namespace
-
-QFont screen_font(const std::string& face, int points, int weight) {
-    QFont font(QString::fromStdString(face));
-    QStringList families{QString::fromStdString(face)};
-    if (!chinese_face().isEmpty() && chinese_face() != families.first()) families << chinese_face();
+QFont font_of(QStringList families, int points, int weight) {
+    families.removeAll(QString());
+    families.removeDuplicates();
+    QFont font(families.value(0));
     font.setFamilies(families);
     font.setPointSize(std::max(1, points));
     font.setWeight(static_cast<QFont::Weight>(weight));
     return font;
+}
+
+}  // namespace
+
+QFont screen_font(const std::string& face, int points, int weight) {
+    return font_of({chinese_face(), QString::fromStdString(face)}, points, weight);
+}
+
+QFont print_font(const std::string& face, int points, int weight) {
+    // A family list takes names as they are, without the system's substitutes ("Arial" is
+    // Liberation Sans here): the face is resolved first.
+    const QString latin = QFontInfo(QFont(QString::fromStdString(face))).family();
+    return font_of({latin, chinese_face()}, points, weight);
 }
 
 }  // namespace ui

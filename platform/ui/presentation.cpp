@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <algorithm>
 #include <cctype>
 
@@ -44,6 +45,7 @@ using SheetWindow = RuntimeClosed<QMdiSubWindow>;
 Presentation::Presentation(runtime::Application& app) : app_(app) {
     links_ += app_.window_opened.connect([this](runtime::Window& w) { opened(w); });
     links_ += app_.window_closed.connect([this](runtime::Window& w) { closed(w); });
+    links_ += app_.sheet_activated.connect([this](runtime::Window& w) { show_active(w); });
     for (runtime::Window* w : app_.windows()) opened(*w);
     qApp->installEventFilter(this);
 }
@@ -66,46 +68,13 @@ void Presentation::keep_frame_geometry(const runtime::Window& w, const QWidget& 
 
 void Presentation::opened(runtime::Window& w) {
     Shown s;
-    const QString title = QString::fromStdString(w.title());
     if (w.is_frame()) {
-        // A frame shows its sheets, not controls of its own.
-        auto* frame = new FrameWindow;
-        frame->window = &w;
-        frame->setWindowTitle(title);
-        s.mdi = new QMdiArea(frame);
-        frame->setCentralWidget(s.mdi);
-        if (!memory_ || !memory_->restore(QString::fromStdString(w.class_name()), *frame))
-            frame->resize(QSize(px_x(w.width()), px_y(w.height())).expandedTo(QSize(800, 600)));
-        s.top = frame;
-        frame->show();
+        open_frame(w, s);
     } else if (auto it = shown_.find(w.frame()); it != shown_.end() && it->second.mdi) {
-        s.view = new WindowView(w);
-        auto* sheet = new SheetWindow;
-        sheet->window = &w;
-        sheet->setWidget(s.view);
-        sheet->setAttribute(Qt::WA_DeleteOnClose, false);
-        Qt::WindowFlags flags = Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint;
-        if (w.min_box()) flags |= Qt::WindowMinimizeButtonHint;
-        if (w.max_box()) flags |= Qt::WindowMaximizeButtonHint;
-        sheet->setWindowFlags(flags);
-        sheet->setWindowTitle(title);
-        QMdiArea* mdi = it->second.mdi;
-        // Sheets cascade from the frame's top left, each a step below the one before.
-        const int step = 24 * static_cast<int>(mdi->subWindowList().size());
-        mdi->addSubWindow(sheet);
-        const QSize inner = s.view->layout_size();
-        sheet->resize(inner + (sheet->size() - sheet->contentsRect().size()));
-        if (!w.resizable()) sheet->setFixedSize(sheet->size());
-        const QSize room = mdi->viewport()->size() - sheet->size();
-        sheet->move(std::clamp(step, 0, std::max(0, room.width())),
-                    std::clamp(step, 0, std::max(0, room.height())));
-        s.top = sheet;
-        sheet->show();
-        mdi->setActiveSubWindow(sheet);
+        open_sheet(w, it->second.mdi, s);
     } else {
         s.view = new WindowView(w);
-        s.view->setWindowTitle(title);
+        s.view->setWindowTitle(QString::fromStdString(w.title()));
         s.top = s.view;
         if (!w.resizable()) s.view->setFixedSize(s.view->layout_size());
         s.view->show();
@@ -113,6 +82,75 @@ void Presentation::opened(runtime::Window& w) {
     shown_[&w] = s;
     order_.push_back(&w);
     if (s.view) s.view->sync_focus();
+}
+
+void Presentation::open_frame(runtime::Window& w, Shown& s) {
+    // A frame shows its menu and its sheets, not controls of its own.
+    auto* frame = new FrameWindow;
+    frame->window = &w;
+    frame->setWindowTitle(QString::fromStdString(w.title()));
+    s.mdi = new QMdiArea(frame);
+    frame->setCentralWidget(s.mdi);
+    build_menu_bar(*frame, w);
+    connect(s.mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+        if (runtime::Window* sheet = window_of(sub)) runtime::user::activate(*sheet);
+    });
+    links_ += w.arrange_requested.connect([this, &w](runtime::Arrange how) { arrange(w, how); });
+    if (!memory_ || !memory_->restore(QString::fromStdString(w.class_name()), *frame))
+        frame->resize(QSize(px_x(w.width()), px_y(w.height())).expandedTo(QSize(800, 600)));
+    s.top = frame;
+    frame->show();
+}
+
+void Presentation::open_sheet(runtime::Window& w, QMdiArea* mdi, Shown& s) {
+    s.view = new WindowView(w);
+    auto* sheet = new SheetWindow;
+    sheet->window = &w;
+    sheet->setWidget(s.view);
+    sheet->setAttribute(Qt::WA_DeleteOnClose, false);
+    Qt::WindowFlags flags = Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                            Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint;
+    if (w.min_box()) flags |= Qt::WindowMinimizeButtonHint;
+    if (w.max_box()) flags |= Qt::WindowMaximizeButtonHint;
+    sheet->setWindowFlags(flags);
+    sheet->setWindowTitle(QString::fromStdString(w.title()));
+    // Sheets cascade from the frame's top left, each a step below the one before.
+    const int step = 24 * static_cast<int>(mdi->subWindowList().size());
+    mdi->addSubWindow(sheet);
+    const QSize inner = s.view->layout_size();
+    sheet->resize(inner + (sheet->size() - sheet->contentsRect().size()));
+    if (!w.resizable()) sheet->setFixedSize(sheet->size());
+    const QSize room = mdi->viewport()->size() - sheet->size();
+    sheet->move(std::clamp(step, 0, std::max(0, room.width())),
+                std::clamp(step, 0, std::max(0, room.height())));
+    s.top = sheet;
+    sheet->show();
+    mdi->setActiveSubWindow(sheet);
+}
+
+runtime::Window* Presentation::window_of(const QWidget* top) const {
+    if (!top) return nullptr;
+    for (const auto& [w, s] : shown_)
+        if (s.top == top) return const_cast<runtime::Window*>(w);
+    return nullptr;
+}
+
+void Presentation::show_active(runtime::Window& sheet) {
+    auto it = shown_.find(&sheet);
+    auto frame = shown_.find(sheet.frame());
+    if (it == shown_.end() || frame == shown_.end() || !frame->second.mdi) return;
+    auto* sub = qobject_cast<QMdiSubWindow*>(it->second.top.data());
+    if (sub && frame->second.mdi->activeSubWindow() != sub)
+        frame->second.mdi->setActiveSubWindow(sub);
+}
+
+void Presentation::arrange(const runtime::Window& frame, runtime::Arrange how) {
+    auto it = shown_.find(&frame);
+    if (it == shown_.end() || !it->second.mdi) return;
+    if (how == runtime::Arrange::cascade)
+        it->second.mdi->cascadeSubWindows();
+    else
+        it->second.mdi->tileSubWindows();
 }
 
 void Presentation::closed(runtime::Window& w) {
@@ -174,6 +212,10 @@ bool Presentation::eventFilter(QObject* watched, QEvent* event) {
                 if (QMdiSubWindow* sub = mdi->activeSubWindow())
                     view = dynamic_cast<WindowView*>(sub->widget());
     if (!view || !view->window()) return false;
+    // Alt+letter of no button of the window opens the frame's menu of that letter.
+    if (!escape && !view->window()->accelerator_button(static_cast<char>(code)) &&
+        menu_letter(receiver, code))
+        return false;
     if (event->type() == QEvent::ShortcutOverride) {
         event->accept();  // keep it from Qt's shortcuts; the key press follows
         return true;

@@ -1,7 +1,8 @@
 // The desktop presentation of an application's windows: a frame window (w_main) becomes a
-// main window with an MDI area, its sheets sub-windows inside it, any other window a window
-// of its own. Windows appear when the runtime opens them and go when it closes them; the
-// close box of a window asks the runtime, so closequery runs once however the close began.
+// main window with its menu bar and an MDI area, its sheets sub-windows inside it, any other
+// window a window of its own. Windows appear when the runtime opens them and go when it
+// closes them; the close box of a window asks the runtime, so closequery runs once however
+// the close began. The sheet the user brings forward is the frame's active sheet.
 #pragma once
 
 #include <QObject>
@@ -17,6 +18,7 @@
 
 class QMainWindow;
 class QMdiArea;
+class QMenu;
 class QWidget;
 
 namespace ui {
@@ -47,8 +49,22 @@ class Presentation : public QObject {
         QMdiArea* mdi = nullptr;  // frames only
     };
     void opened(runtime::Window& w);
+    void open_frame(runtime::Window& w, Shown& s);
+    void open_sheet(runtime::Window& w, QMdiArea* mdi, Shown& s);
     void closed(runtime::Window& w);
     void keep_frame_geometry(const runtime::Window& w, const QWidget& frame) const;
+    // The runtime window a sub-window shows, or null.
+    runtime::Window* window_of(const QWidget* top) const;
+    // Brings a sheet's sub-window to the front of its frame.
+    void show_active(runtime::Window& sheet);
+    void arrange(const runtime::Window& frame, runtime::Arrange how);
+    // The frame's menu bar (presentation_menu.cpp); the sheets listed in `menu`.
+    void build_menu_bar(QMainWindow& frame, runtime::Window& w);
+    void list_sheets(QMenu& menu, const runtime::Window* frame);
+    // Chooses a menu item, when the frame is still shown.
+    void choose(const runtime::Window* frame, const std::string& path);
+    // Whether Alt+letter opens one of the menus of the frame that `receiver` is in.
+    bool menu_letter(QWidget* receiver, int letter) const;
 
     runtime::Application& app_;
     std::optional<WindowMemory> memory_;

@@ -62,11 +62,6 @@ std::vector<ButtonText> buttons_of(runtime::Buttons b) {
     return {{"确定", R::AcceptRole}};
 }
 
-QWidget* parent_for(const Presentation* p, const runtime::Window* w) {
-    QWidget* parent = p ? p->widget_for(w) : nullptr;
-    return parent ? parent : QApplication::activeWindow();
-}
-
 }  // namespace
 
 QStringList qt_name_filters(const std::string& filter) {
@@ -99,9 +94,14 @@ QString default_suffix(const std::string& extension, const std::string& filter, 
     return {};
 }
 
+QWidget* QtInteraction::dialog_parent(const runtime::Window* asking) const {
+    QWidget* parent = presentation_ ? presentation_->widget_for(asking) : nullptr;
+    return parent ? parent : QApplication::activeWindow();
+}
+
 int QtInteraction::message_box(const runtime::MessageBoxRequest& request) {
     QMessageBox box(qt_icon(request.icon), qt(request.title), qt(request.text),
-                    QMessageBox::NoButton, parent_for(presentation_, request.window));
+                    QMessageBox::NoButton, dialog_parent(request.window));
     box.setWindowModality(Qt::ApplicationModal);
     std::vector<QAbstractButton*> buttons;
     for (const ButtonText& b : buttons_of(request.buttons))
@@ -119,11 +119,16 @@ int QtInteraction::message_box(const runtime::MessageBoxRequest& request) {
 }
 
 runtime::FileChoice QtInteraction::file_dialog(const runtime::FileDialogRequest& request) {
+    return choose_file(request, dialog_parent(request.window));
+}
+
+runtime::FileChoice QtInteraction::choose_file(const runtime::FileDialogRequest& request,
+                                               QWidget* parent) {
     const bool save = request.kind == runtime::FileDialogRequest::Kind::save;
     // Always Qt's own dialog, so that what it opens is ours to decide: it lists files by
     // name and never reads them (NameIconProvider), nor a folder's icon settings.
     NameIconProvider icons;
-    QFileDialog dialog(parent_for(presentation_, request.window), qt(request.title));
+    QFileDialog dialog(parent, qt(request.title));
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontUseCustomDirectoryIcons);
     dialog.setIconProvider(&icons);
     dialog.setWindowModality(Qt::ApplicationModal);
