@@ -74,6 +74,10 @@ int DataWindowControl::dberror(const DbError&) {
     return 0;
 }
 
+int DataWindowControl::saveasxlsx(std::string_view path) {
+    return data_.saveasxlsx(path, parent() ? parent()->title() : std::string());
+}
+
 bool DataWindowControl::keeps_tab() const {
     const Definition* def = definition();
     return def && def->next_in_tab_order(-1) >= 0;

@@ -80,6 +80,8 @@ class DataWindowControl : public Control {
     std::string modify(std::string_view command) { return data_.modify(command); }
     std::string describe(std::string_view property) const { return data_.describe(property); }
     int saveasascii(std::string_view path) { return data_.saveasascii(path); }
+    // The workbook's sheet is named after the control's window ("员工管理").
+    int saveasxlsx(std::string_view path);
     int setsort(std::string_view criteria) { return data_.setsort(criteria); }
     int sort() { return data_.sort(); }
 

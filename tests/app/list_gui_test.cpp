@@ -1,4 +1,5 @@
 // The employee list in the desktop program, used with the mouse and the keyboard.
+#include <QComboBox>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMdiArea>
@@ -240,8 +241,7 @@ TEST_F(ListGui, ExportThroughTheSaveDialogWritesTheFileAndTheAuditLine) {
     answer_file(path, &title, &filters, [&](QFileDialog*) { answer_box("确定", &told); });
     click(button("cb_2"));
     EXPECT_EQ(title, "导出文件");
-    ASSERT_EQ(filters.size(), 1);
-    EXPECT_TRUE(filters[0].startsWith("EXCEL表格(.xls)")) << filters[0].toStdString();
+    EXPECT_EQ(filters, (QStringList{"EXCEL表格(.xls) (*.xls)", "Excel 工作簿(*.xlsx)"}));
     EXPECT_EQ(told, "导出成功" + path);
     std::ifstream file(path.toStdString());
     EXPECT_TRUE(file.good());
@@ -249,6 +249,27 @@ TEST_F(ListGui, ExportThroughTheSaveDialogWritesTheFileAndTheAuditLine) {
     ASSERT_EQ(audit.rows.size(), 1u);
     EXPECT_EQ(audit.rows[0][0], db::Value("tester"));
     EXPECT_EQ(audit.rows[0][1], db::Value("导出了报溢报表"));
+}
+
+TEST_F(ListGui, ChoosingTheWorkbookTypeWritesAWorkbookUnderTheNameTyped) {
+    click(button("cb_1"));
+    const QString folder = QString::fromStdString(dir.path().string());
+    QString told;
+    answer_file("员工", nullptr, nullptr, [&](QFileDialog* d) {
+        d->setDirectory(folder);
+        auto* type = d->findChild<QComboBox*>("fileTypeCombo");
+        ASSERT_NE(type, nullptr);
+        QTest::keyClick(type, Qt::Key_Down);  // the second type: Excel 工作簿
+        EXPECT_EQ(type->currentText(), "Excel 工作簿(*.xlsx)");
+        answer_box("确定", &told);
+    });
+    click(button("cb_2"));
+    const auto workbook = dir / "员工.xlsx";
+    EXPECT_EQ(told, "导出成功" + QString::fromStdString(workbook.string()));
+    std::ifstream file(workbook, std::ios::binary);
+    std::string head(2, '\0');
+    file.read(head.data(), 2);
+    EXPECT_EQ(head, "PK");  // a zip file: a workbook, not the text export
 }
 
 TEST_F(ListGui, EscClosesTheListAndItsSubWindow) {
