@@ -10,6 +10,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,10 @@ class ScriptedInteraction : public Interaction {
 
   private:
     void record(Prompt p);
+    // The queued answer of a prompt that takes a path: the path, or nullopt when nothing is
+    // queued or the answer is cancel. A button number is the script's mistake (`asks` says
+    // which prompt got it).
+    std::optional<std::string> next_path(Prompt& p, const std::string& asks);
 
     std::deque<Answer> answers_;
     std::vector<Prompt> prompts_;

@@ -135,9 +135,6 @@ TEST_P(ListWorkbook, EveryCellOfAThousandRowsReadsBackAsTheListShowsIt) {
     const auto path = dir / "员工.xlsx";
     ui.queue(runtime::Answer::file(path.string()));
     press("cb_2");
-    auto save = prompts("save");
-    ASSERT_EQ(save.size(), 1u);
-    EXPECT_EQ(save[0].text, "EXCEL表格(.xls),*.xls,Excel 工作簿(*.xlsx),*.xlsx");
     ASSERT_EQ(prompts("info").size(), 1u);
     EXPECT_EQ(prompts("info")[0].text, "导出成功" + path.string());
     EXPECT_EQ(other->query_all("SELECT l_work FROM Syslog").rows.size(), 1u);
