@@ -192,8 +192,12 @@ bool Presentation::eventFilter(QObject* watched, QEvent* event) {
     // never Qt's own shortcuts or a line edit's input.
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
         return false;
-    // An open drop-down list or menu keeps its keys: Esc closes it, not the window.
-    if (QApplication::activePopupWidget()) return false;
+    // An open drop-down list or menu keeps its keys: Esc closes it, not the window. (The
+    // list closes on the key's shortcut check, so its key press finds it closed already.)
+    auto* receiver = qobject_cast<QWidget*>(watched);
+    if (QApplication::activePopupWidget() || !receiver ||
+        receiver->window()->windowType() == Qt::Popup)
+        return false;
     auto* key = static_cast<QKeyEvent*>(event);
     const bool alt =
         (key->modifiers() & Qt::AltModifier) && !(key->modifiers() & Qt::ControlModifier);
@@ -201,8 +205,6 @@ bool Presentation::eventFilter(QObject* watched, QEvent* event) {
     const bool escape = code == runtime::key::kEscape;
     if (!code || !(escape || (alt && code < 128 && std::isalnum(code)))) return false;
     // The first widget the key reaches decides; it is taken there, so it reaches no other.
-    auto* receiver = qobject_cast<QWidget*>(watched);
-    if (!receiver) return false;
     WindowView* view = nullptr;
     for (QWidget* p = receiver; p && !view; p = p->parentWidget())
         view = dynamic_cast<WindowView*>(p);

@@ -37,6 +37,12 @@ double designed(int units, double dpi) {
     return units * 7.0 / 32.0 / 96.0 * dpi;
 }
 
+// The baseline that centres a line of the text font in `box`: Latin and Chinese texts share
+// it, as in a line of text, whichever font each is drawn in.
+double baseline_in(const QRectF& box, const QFontMetricsF& fm) {
+    return box.top() + (box.height() + fm.ascent() - fm.descent()) / 2;
+}
+
 QPen rule(double dpi) {
     return QPen(kRuleColour, std::max(1.0, dpi / 300.0));
 }
@@ -161,10 +167,9 @@ void PrintRenderer::paint_table_page(QPainter& p, const Page& page, const TableL
             p.setPen(rule(page.dpi));
             p.drawRect(cell);
             const QString text = c < static_cast<int>(texts.size()) ? qt(texts[c]) : QString();
-            const QRectF inside = cell.adjusted(padding, 0, -padding, 0);
             p.setPen(Qt::black);
-            p.drawText(inside, Qt::AlignLeft | Qt::AlignVCenter,
-                       fm.elidedText(text, Qt::ElideRight, inside.width()));
+            p.drawText(QPointF(cell.left() + padding, baseline_in(cell, fm)),
+                       fm.elidedText(text, Qt::ElideRight, cell.width() - 2 * padding));
             x += layout.widths[c];
         }
         y += row_height;
@@ -216,19 +221,27 @@ void PrintRenderer::paint_card(QPainter& p, const Page& page) const {
     const std::vector<std::string> values =
         job_.rows > 0 ? job_.row(1) : std::vector<std::string>{};
     const double line = fm.height() * 1.9;
+    const double caption_right = page.area.left() + caption_width - mm(1, page.dpi);
     double y = top;
     p.setFont(text_font_);
     for (std::size_t i = 0; i < job_.titles.size(); ++i) {
         const QString value = i < values.size() ? qt(values[i]) : QString();
-        const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWrapAnywhere;
-        const double needed =
-            fm.boundingRect(QRectF(0, 0, value_width, 1e6), flags, value).height();
-        const double text_height = std::min(needed, fm.height() * kCardValueLines);
-        const double height = std::max(line, text_height + line - fm.height());
+        const QString caption = qt(job_.titles[i]);
+        const double baseline = baseline_in(QRectF(0, y, 1, line), fm);
         p.setPen(Qt::black);
-        p.drawText(QRectF(page.area.left(), y, caption_width - mm(1, page.dpi), height),
-                   Qt::AlignRight | Qt::AlignVCenter, qt(job_.titles[i]));
-        p.drawText(QRectF(value_left, y, value_width, height), flags, value);
+        p.drawText(QPointF(caption_right - fm.horizontalAdvance(caption), baseline), caption);
+        double height = line;
+        if (fm.horizontalAdvance(value) <= value_width) {
+            p.drawText(QPointF(value_left, baseline), value);
+        } else {  // wraps, to a few lines at most
+            const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere;
+            const double needed =
+                fm.boundingRect(QRectF(0, 0, value_width, 1e6), flags, value).height();
+            const double text_height = std::min(needed, fm.height() * kCardValueLines);
+            const double top_of_text = baseline - fm.ascent();
+            p.drawText(QRectF(value_left, top_of_text, value_width, text_height), flags, value);
+            height = std::max(line, top_of_text - y + text_height + (line - fm.height()) / 2);
+        }
         p.setPen(rule(page.dpi));
         p.drawLine(QPointF(value_left, y + height), QPointF(value_left + value_width, y + height));
         y += height;

@@ -33,6 +33,23 @@ TEST_F(FormGui, DoubleClickOpensTheFormAsAFixedSheet) {
     EXPECT_TRUE(button("cb_modi")->isEnabled());
 }
 
+TEST_F(FormGui, KeysGoToTheFormJustOpenedNotToTheListBehindIt) {
+    click(widget("w_employee", "cb_1"));
+    auto* grid = widget<ui::GridView>("w_employee", "dw_1");
+    ASSERT_TRUE(grid->hasFocus());
+    QTest::keyClick(grid, Qt::Key_Return);  // opens the employee of the first row
+    ASSERT_NE(form_window(), nullptr);
+    // Keys go to the focused widget, or with none to the main window.
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus)
+        focus = desktop->presentation()->widget_for(desktop->application().find_open("w_main"));
+    EXPECT_FALSE(view("w_employee")->isAncestorOf(focus));
+    QTest::keyClick(focus, Qt::Key_M, Qt::AltModifier);  // the form's 修改, not the list's
+    EXPECT_TRUE(button("cb_save")->isEnabled());
+    EXPECT_EQ(desktop->application().sheets(*desktop->application().find_open("w_main")).size(),
+              2u);
+}
+
 TEST_F(FormGui, TypedEditsAreSavedAndTheFiftyFirstByteIsRefusedAsItIsTyped) {
     open_employee("E1");
     click(button("cb_modi"));

@@ -110,7 +110,8 @@ TEST_F(InputGui, EscInAnOpenDropDownClosesOnlyTheDropDown) {
     QTest::mouseClick(sex, Qt::LeftButton);  // drops the list down
     QWidget* popup = QApplication::activePopupWidget();
     ASSERT_NE(popup, nullptr);
-    QTest::keyClick(popup, Qt::Key_Escape);
+    // Esc reaches the list inside the drop-down, which closes on the key's shortcut check.
+    QTest::keyClick(popup->focusWidget() ? popup->focusWidget() : popup, Qt::Key_Escape);
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     EXPECT_NE(form_window(), nullptr);  // the form stays
 
