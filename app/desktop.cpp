@@ -15,6 +15,7 @@
 #include "platform/db/error_reason.h"
 #include "platform/runtime/replace_file.h"
 #include "platform/runtime/script_driver.h"
+#include "platform/ui/print_renderer.h"
 #include "tools/common/profiles.h"
 #include "tools/tarvo-db/default_db.h"
 
@@ -112,6 +113,11 @@ bool Desktop::start() {
     runtime::prepare_file_writing({files_.drive_c()});
     if (!connect_database() || !load_screens()) return false;
     presentation_ = std::make_unique<ui::Presentation>(app_);
+    if (!options_.headless) presentation_->remember_frames(ui::WindowMemory::default_file());
+    // A script's print answered with a path writes that PDF file.
+    scripted_.set_printer([this](const runtime::PrintJob& job, const std::string& path) {
+        return ui::print_to_pdf(job, files_.local(path));
+    });
     dialogs_.set_presentation(presentation_.get());
     // Headless, the script opens the windows it works on.
     return options_.headless || open_windows();

@@ -92,6 +92,10 @@ BENCHMARK(BM_ShownSearchAndScroll)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The main window's place is kept away from the user's own settings.
+    const auto config = std::filesystem::temp_directory_path() /
+                        ("tarvo-bench-config-" + std::to_string(getpid()));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.string()));
     QApplication qt(argc, argv);
     ui::prepare_qt_application();
     database_path();  // made before the clock starts
@@ -100,5 +104,6 @@ int main(int argc, char** argv) {
     std::printf("cells the grid asked for per screenful: %.0f (a screenful shows %d rows)\n",
                 g_cells_per_screen, g_rows_per_screen);
     bench_support::remove_demo_database(database_path());
+    std::filesystem::remove_all(config);
     return rc;
 }

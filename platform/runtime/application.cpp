@@ -76,6 +76,7 @@ Window* Application::open_window(std::string_view class_name, Window* frame,
     const std::vector<Control*> created = w.controls();
     for (Control* c : created) c->trigger_constructor();
     w.open_ = true;
+    if (frame) frame->active_sheet_ = &w;
     window_opened.fire(w);
     w.run_event(w.class_name(), "open", [&w] { return w.open(); });
     return w.open_ ? &w : nullptr;
@@ -131,6 +132,13 @@ Window* Application::find_open(std::string_view class_name) const {
     return nullptr;
 }
 
+void Application::activate_sheet(Window& sheet) {
+    Window* frame = sheet.frame_;
+    if (!frame || !sheet.open_ || frame->active_sheet() == &sheet) return;
+    frame->active_sheet_ = &sheet;
+    sheet_activated.fire(sheet);
+}
+
 Window* Application::active_window() const {
     for (auto it = active_.rbegin(); it != active_.rend(); ++it)
         if (*it) return *it;
@@ -158,6 +166,11 @@ FileChoice Application::show_file_dialog(const Window* asking, FileDialogRequest
     // this machine, so what the screens show the user is a path the user can open.
     if (choice.result == 1) choice.path = files_.local(choice.path);
     return choice;
+}
+
+PrintOutcome Application::print(const Window* asking, PrintJob job) {
+    job.window = asking ? asking : active_window();
+    return interaction_.print(job);
 }
 
 void Application::report_runtime_error(std::string_view object, std::string_view event,

@@ -79,6 +79,8 @@ class Application {
     std::vector<Window*> sheets(const Window& frame) const;
     // The most recently opened window of that class that is still open.
     Window* find_open(std::string_view class_name) const;
+    // Makes an open sheet its frame's active sheet (the user brought it to the front).
+    void activate_sheet(Window& sheet);
 
     Message& message() { return message_; }
     const std::vector<OpenRequest>& open_requests() const { return open_requests_; }
@@ -94,6 +96,9 @@ class Application {
     // Shows a file dialog for `asking` (null: the active window). A chosen "c:\..." path
     // comes back as the local path it stands for.
     FileChoice show_file_dialog(const Window* asking, FileDialogRequest request);
+    // Prints a job for `asking` (null: the active window): a preview, then a printer or a
+    // PDF file as the user chooses.
+    PrintOutcome print(const Window* asking, PrintJob job);
     // Reports a runtime error that ended an event handler through the error message box.
     void report_runtime_error(std::string_view object, std::string_view event,
                               std::string_view message);
@@ -115,6 +120,7 @@ class Application {
 
     Signal<Window&> window_opened;
     Signal<Window&> window_closed;
+    Signal<Window&> sheet_activated;
     Signal<const OpenRequest&> open_requested;
 
   private:

@@ -53,6 +53,15 @@ int Control::trigger_key_down(int key, unsigned flags) {
     return run_event("key", [&] { return key_down(key, flags); });
 }
 
+std::string without_access_key(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size()) ++i;
+        out += text[i];
+    }
+    return out;
+}
+
 char CommandButton::accelerator() const {
     const std::string& t = text();
     for (std::size_t i = 0; i + 1 < t.size(); ++i) {

@@ -152,6 +152,9 @@ class SingleLineEdit : public Control {
     }
 };
 
+// A text as shown: without the '&' that marks its access key ("&&" shows one '&').
+std::string without_access_key(std::string_view text);
+
 class CommandButton : public Control {
   public:
     explicit CommandButton(std::string name) : Control(Kind::command_button, std::move(name)) {}

@@ -1,5 +1,7 @@
 #include "platform/runtime/datawindow_control.h"
 
+#include <algorithm>
+
 #include "platform/db/error_reason.h"
 #include "platform/runtime/application.h"
 #include "platform/runtime/transaction.h"
@@ -72,6 +74,15 @@ int DataWindowControl::dberror(const DbError&) {
     return 0;
 }
 
+int DataWindowControl::saveasxlsx(std::string_view path) {
+    return data_.saveasxlsx(path, parent() ? parent()->title() : std::string());
+}
+
+bool DataWindowControl::keeps_tab() const {
+    const Definition* def = definition();
+    return def && def->next_in_tab_order(-1) >= 0;
+}
+
 int DataWindowControl::key_down(int key, unsigned flags) {
     const int rc = ue_key(key, flags);
     const Definition* def = definition();
@@ -87,6 +98,16 @@ int DataWindowControl::trigger_clicked(int x, int y, int row, const std::string&
 
 int DataWindowControl::trigger_doubleclicked(int x, int y, int row, const std::string& object) {
     return run_event("doubleclicked", [&] { return doubleclicked(x, y, row, object); });
+}
+
+int DataWindowControl::page_rows() const {
+    constexpr int kScrollBarHeight = 64;  // layout units: 16 pixels
+    const Definition* def = definition();
+    const int line = def ? def->band_height(Band::detail) : 0;
+    if (line <= 0) return 1;
+    const int room =
+        height() - def->band_height(Band::header) - (hscrollbar_ ? kScrollBarHeight : 0);
+    return std::max(1, room / line);
 }
 
 std::pair<int, int> DataWindowControl::object_position(int row, std::string_view object) const {

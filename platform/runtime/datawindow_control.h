@@ -80,6 +80,8 @@ class DataWindowControl : public Control {
     std::string modify(std::string_view command) { return data_.modify(command); }
     std::string describe(std::string_view property) const { return data_.describe(property); }
     int saveasascii(std::string_view path) { return data_.saveasascii(path); }
+    // The workbook's sheet is named after the control's window ("员工管理").
+    int saveasxlsx(std::string_view path);
     int setsort(std::string_view criteria) { return data_.setsort(criteria); }
     int sort() { return data_.sort(); }
 
@@ -96,13 +98,19 @@ class DataWindowControl : public Control {
     int trigger_clicked(int x, int y, int row, const std::string& object);
     int trigger_doubleclicked(int x, int y, int row, const std::string& object);
 
+    // How many data rows the control shows at once, a page for PageUp and PageDown: its
+    // height less the header band (and a horizontal scroll bar), in detail lines; at least 1.
+    int page_rows() const;
+
     // The centre of an object on a row, in layout units from the control's top left.
     std::pair<int, int> object_position(int row, std::string_view object) const;
 
     // Raises ue_key; then Tab (Shift+Tab) moves to the next (previous) field in tab order,
     // the pending edit accepted first, as leaving a field does.
     int key_down(int key, unsigned flags) override;
-    bool keeps_tab() const override { return true; }
+    // Tab moves between the fields of a definition that puts any in the tab order (a form);
+    // from a grid without one it moves on to the next control.
+    bool keeps_tab() const override;
     void focus_gained() override { data_.setfocus(); }
     bool focus_leaving() override;
 

@@ -51,4 +51,8 @@ const char* buttons_name(Buttons b) {
     return "ok";
 }
 
+const char* layout_name(PrintJob::Layout layout) {
+    return layout == PrintJob::Layout::card ? "card" : "table";
+}
+
 }  // namespace runtime

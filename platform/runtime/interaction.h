@@ -1,9 +1,12 @@
-// Everything that asks the user something goes through one interface: message boxes and
-// the file-open and file-save dialogs. The desktop presentation shows real dialogs; the
-// scripted implementation answers from a queue (scripted_interaction.h).
+// Everything that asks the user something goes through one interface: message boxes, the
+// file-open and file-save dialogs, and printing (a preview, then a printer or a PDF file).
+// The desktop presentation shows real dialogs; the scripted implementation answers from a
+// queue (scripted_interaction.h).
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace runtime {
 
@@ -46,12 +49,38 @@ struct FileChoice {
     std::string name;  // file name without folder
 };
 
+// What a window prints.
+struct PrintJob {
+    enum class Layout {
+        card,  // one record on one page: captions and values, and a picture
+        table  // rows under column titles, over as many pages as they need
+    };
+    Layout layout = Layout::table;
+    std::string title;                // the window's title, the heading of every page
+    std::vector<std::string> titles;  // the captions (card) or column titles (table)
+    std::vector<int> widths;          // table: each column's designed width, layout units
+    int rows = 0;                     // how many rows `row` gives (a card has 1, or 0)
+    // The texts of row 1..rows as the window shows them, in the order of `titles`.
+    std::function<std::vector<std::string>(int row)> row;
+    std::string picture;             // card: the picture's file on this machine; "" for none
+    const Window* window = nullptr;  // the window that prints
+};
+
+struct PrintOutcome {
+    int result = 0;      // 1 printed, 0 cancelled, -1 failed
+    std::string reason;  // why it failed, for the user
+};
+
+const char* layout_name(PrintJob::Layout layout);
+
 class Interaction {
   public:
     virtual ~Interaction() = default;
     // Returns the chosen button's position (1, 2, 3).
     virtual int message_box(const MessageBoxRequest& request) = 0;
     virtual FileChoice file_dialog(const FileDialogRequest& request) = 0;
+    // Shows what the job prints and prints it where the user says.
+    virtual PrintOutcome print(const PrintJob& job) = 0;
 };
 
 }  // namespace runtime

@@ -30,7 +30,7 @@ std::string random_word() {
     return word;
 }
 
-// Writes all of `bytes` to `fd` and forces them to disk; false on the first failure.
+// Writes all of `bytes` to `fd`; false on the first failure.
 bool write_all(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -38,7 +38,7 @@ bool write_all(int fd, std::string_view bytes) {
         if (n <= 0) return false;
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
-    return ::fsync(fd) == 0;
+    return true;
 }
 
 // A temporary file beside a target, recorded in the user's state folder while it exists so
@@ -147,7 +147,12 @@ bool create_private_folder(const fs::path& folder) {
     return fs::is_directory(folder, ec);
 }
 
-bool replace_file(const fs::path& target, std::string_view bytes, FileAccess access) {
+namespace {
+
+// Replaces `target` with what `write` puts into the descriptor of a new file beside it,
+// forced to disk before the rename.
+bool replace_through(const fs::path& target, FileAccess access,
+                     const std::function<bool(int fd)>& write) {
     if (target.empty() || db::is_open_database_file(target)) return false;
     struct stat old {};
     const bool exists = ::lstat(target.c_str(), &old) == 0;
@@ -161,7 +166,22 @@ bool replace_file(const fs::path& target, std::string_view bytes, FileAccess acc
     if (tmp.fd() < 0) return false;
     if (regular && !private_file)
         ::fchmod(tmp.fd(), old.st_mode & 07777);  // best effort: the new file looks like the old
-    return write_all(tmp.fd(), bytes) && tmp.rename_over(target);
+    return write(tmp.fd()) && ::fsync(tmp.fd()) == 0 && tmp.rename_over(target);
+}
+
+}  // namespace
+
+bool replace_file(const fs::path& target, std::string_view bytes, FileAccess access) {
+    return replace_through(target, access, [bytes](int fd) { return write_all(fd, bytes); });
+}
+
+bool replace_file_with(const fs::path& target, const std::function<bool(const fs::path&)>& write,
+                       FileAccess access) {
+    // The descriptor's own name: it names this file whatever happens to the folder's entries
+    // meanwhile, so a link planted under the temporary name is never followed.
+    return replace_through(target, access, [&write](int fd) {
+        return write(fs::path("/proc/self/fd") / std::to_string(fd));
+    });
 }
 
 int remove_leftover_files(const std::vector<fs::path>& folders) {

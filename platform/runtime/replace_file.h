@@ -8,6 +8,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -26,6 +27,14 @@ enum class FileAccess {
 // replaced; the old file is then as it was and no temporary file stays behind.
 bool replace_file(const std::filesystem::path& target, std::string_view bytes,
                   FileAccess access = FileAccess::shared);
+
+// The same for a file that a library writes by name (a workbook, a PDF): `write` is given a
+// path that names the new temporary file for as long as it runs (whatever else happens in
+// the folder meanwhile) and returns whether it wrote all of it. A `write` that fails leaves
+// the old file as it was.
+bool replace_file_with(const std::filesystem::path& target,
+                       const std::function<bool(const std::filesystem::path& file)>& write,
+                       FileAccess access = FileAccess::shared);
 
 // Removes the temporary files of replace_file that a process which no longer runs left
 // behind: those it recorded in the user's state folder, and any found in `folders`

@@ -8,6 +8,7 @@
 #include "platform/runtime/datawindow_control.h"
 #include "platform/runtime/json_line.h"
 #include "platform/runtime/runtime_error.h"
+#include "platform/runtime/script_words.h"
 #include "platform/runtime/user_input.h"
 #include "platform/text/gbk.h"
 
@@ -15,23 +16,8 @@ namespace runtime {
 
 namespace {
 
-int to_int(const std::string& s, std::string_view what) {
-    std::size_t used = 0;
-    int v = 0;
-    try {
-        v = std::stoi(s, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used == 0 || used != s.size())
-        throw ScriptError(std::string(what) + " must be a whole number, not \"" + s + "\"");
-    return v;
-}
-
-void need(const std::vector<std::string>& a, std::size_t min, std::size_t max,
-          std::string_view usage) {
-    if (a.size() < min || a.size() > max) throw ScriptError("usage: " + std::string(usage));
-}
+using script::need;
+using script::to_int;
 
 int key_code(const std::string& word) {
     static const std::map<std::string, int> names = {
@@ -72,6 +58,15 @@ unsigned key_flags(const std::string& word) {
 }
 
 std::string prompt_line(const Prompt& p) {
+    if (p.kind == "print") {
+        return JsonLine("print")
+            .add("title", p.title)
+            .add("layout", p.text)
+            .add("rows", p.rows)
+            .add("answer", p.answer)
+            .add("path", p.path)
+            .str();
+    }
     if (p.kind == "open" || p.kind == "save") {
         return JsonLine("dialog")
             .add("kind", p.kind)
@@ -112,6 +107,8 @@ ScriptDriver::ScriptDriver(Application& app, ScriptedInteraction& ui, std::ostre
     connections_ += app_.window_opened.connect([this](Window& w) {
         if (!w.is_frame()) current_window_ = w.class_name();
     });
+    connections_ +=
+        app_.sheet_activated.connect([this](Window& w) { current_window_ = w.class_name(); });
     connections_ += app_.window_closed.connect(
         [this](Window& w) { write_line(JsonLine("close").add("window", w.class_name()).str()); });
 }
@@ -216,7 +213,9 @@ void ScriptDriver::execute(const Args& a) {
         {"rows", &ScriptDriver::cmd_rows},         {"buttons", &ScriptDriver::cmd_buttons},
         {"text", &ScriptDriver::cmd_text},         {"item", &ScriptDriver::cmd_item},
         {"describe", &ScriptDriver::cmd_describe}, {"file", &ScriptDriver::cmd_file},
-        {"windows", &ScriptDriver::cmd_windows},   {"screenshot", &ScriptDriver::cmd_screenshot}};
+        {"windows", &ScriptDriver::cmd_windows},   {"screenshot", &ScriptDriver::cmd_screenshot},
+        {"resize", &ScriptDriver::cmd_resize},     {"size", &ScriptDriver::cmd_size},
+        {"menu", &ScriptDriver::cmd_menu}};
     const std::string name = text::ascii_lower(a[0]);
     if (name == "clickrow" || name == "dblclickrow") return cmd_row_click(a, name == "dblclickrow");
     if (name == "window") {

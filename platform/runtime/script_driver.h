@@ -87,6 +87,10 @@ class ScriptDriver {
     void cmd_windows(const Args& a);
     void cmd_variable(std::string_view target);
     void cmd_screenshot(const Args& a);
+    // Windows as a whole (script_driver_window.cpp).
+    void cmd_resize(const Args& a);
+    void cmd_size(const Args& a);
+    void cmd_menu(const Args& a);
 
     Application& app_;
     ScriptedInteraction& ui_;

@@ -24,6 +24,17 @@ void ScriptedInteraction::record(Prompt p) {
     prompted.fire(prompts_.back());
 }
 
+std::optional<std::string> ScriptedInteraction::next_path(Prompt& p, const std::string& asks) {
+    if (answers_.empty()) return std::nullopt;
+    Answer a = answers_.front();
+    answers_.pop_front();
+    p.queued = true;
+    if (a.kind == Answer::Kind::number)
+        throw ScriptError("a button number was queued, but " + asks);
+    if (a.kind == Answer::Kind::path) return a.path;
+    return std::nullopt;
+}
+
 int ScriptedInteraction::message_box(const MessageBoxRequest& request) {
     Prompt p{request.origin,
              request.title,
@@ -73,23 +84,34 @@ FileChoice ScriptedInteraction::file_dialog(const FileDialogRequest& request) {
     p.default_extension = request.default_extension;
     p.window = request.window;
     FileChoice choice;
-    if (!answers_.empty()) {
-        Answer a = answers_.front();
-        answers_.pop_front();
-        p.queued = true;
-        if (a.kind == Answer::Kind::number)
-            throw ScriptError("a button number was queued, but a file dialog asks: " +
-                              request.title);
-        if (a.kind == Answer::Kind::path) {
-            choice.result = 1;
-            choice.path = a.path;
-            choice.name = a.path.substr(a.path.find_last_of("/\\") + 1);
-        }
+    if (std::optional<std::string> path = next_path(p, "a file dialog asks: " + request.title)) {
+        choice.result = 1;
+        choice.path = *path;
+        choice.name = path->substr(path->find_last_of("/\\") + 1);
     }
     p.answer = choice.result;
     p.path = choice.path;
     record(std::move(p));
     return choice;
+}
+
+PrintOutcome ScriptedInteraction::print(const PrintJob& job) {
+    Prompt p;
+    p.kind = "print";
+    p.title = job.title;
+    p.text = layout_name(job.layout);
+    p.rows = job.rows;
+    p.window = job.window;
+    PrintOutcome outcome;
+    if (std::optional<std::string> path =
+            next_path(p, "printing asks for a PDF file: " + job.title)) {
+        p.path = *path;
+        outcome = printer_ ? printer_(job, *path)
+                           : PrintOutcome{-1, "没有可用的打印机（tarvo-script 不打印）"};
+    }
+    p.answer = outcome.result;
+    record(std::move(p));
+    return outcome;
 }
 
 }  // namespace runtime

@@ -1,6 +1,5 @@
 #include "platform/runtime/user_input.h"
 
-#include <cctype>
 #include <memory>
 
 #include "platform/runtime/application.h"
@@ -149,12 +148,8 @@ InputResult key(Window& w, int code, unsigned flags) {
         return InputResult::done;
     }
     if ((flags & key::kAlt) && code > 0 && code < 128) {
-        const char letter = static_cast<char>(std::toupper(code));
-        for (Control* c : w.controls()) {
-            auto* b = dynamic_cast<CommandButton*>(c);
-            if (b && b->accelerator() == letter && usable(*b)) return press(*b);
-        }
-        return InputResult::disabled;
+        CommandButton* b = w.accelerator_button(static_cast<char>(code));
+        return b ? press(*b) : InputResult::disabled;
     }
     Control* focused = w.focused();
     if (code == key::kTab && !(focused && focused->keeps_tab()) && !(flags & ~key::kShift))
@@ -173,6 +168,43 @@ InputResult key(Window& w, int code, unsigned flags) {
 InputResult close(Window& w) {
     if (!w.is_open()) return InputResult::disabled;
     return w.app().close(w) == 1 ? InputResult::done : InputResult::kept_open;
+}
+
+InputResult menu(Window& frame, std::string_view path) {
+    Action action(&frame);
+    if (!frame.is_open()) return InputResult::disabled;
+    if (const MenuItem* item = find_menu_item(frame.menu(), path); item && item->clicked) {
+        const std::function<void()> clicked = item->clicked;  // the menu may change meanwhile
+        frame.run_event(item->name, "clicked", [&clicked] {
+            clicked();
+            return 0;
+        });
+        return InputResult::done;
+    }
+    const std::size_t slash = path.rfind('/');
+    const MenuItem* list = slash == std::string_view::npos
+                               ? nullptr
+                               : find_menu_item(frame.menu(), path.substr(0, slash));
+    if (!list || !list->lists_sheets) return InputResult::disabled;
+    for (Window* sheet : frame.app().sheets(frame))
+        if (sheet->title() == path.substr(slash + 1)) return activate(*sheet);
+    return InputResult::disabled;
+}
+
+InputResult activate(Window& sheet) {
+    if (!sheet.is_open() || !sheet.frame()) return InputResult::disabled;
+    sheet.app().activate_sheet(sheet);
+    return InputResult::done;
+}
+
+InputResult resize(Window& w, int width, int height, bool maximised) {
+    if (!w.is_open() || !w.resizable() || width <= 0 || height <= 0) return InputResult::disabled;
+    Action action(&w);
+    w.set_width(width);
+    w.set_height(height);
+    const int sizetype = maximised ? 2 : 0;
+    w.run_event(w.class_name(), "resize", [&] { return w.resize(sizetype, width, height); });
+    return InputResult::done;
 }
 
 }  // namespace user

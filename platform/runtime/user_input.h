@@ -72,5 +72,17 @@ InputResult key(Window& w, int key, unsigned flags = 0);
 // Asks to close a window, as its close box does; closequery may keep it open.
 InputResult close(Window& w);
 
+// Chooses the menu item at `path` of a frame's menu bar: captions separated by '/'
+// ("文件/员工管理"). Under a menu that lists the frame's sheets, a sheet's title chooses that
+// sheet ("窗口/员工信息"). Disabled when there is no such item.
+InputResult menu(Window& frame, std::string_view path);
+// Brings a sheet to the front of its frame (clicking it, or choosing it from a menu).
+InputResult activate(Window& sheet);
+
+// The user gave a window another size (dragging its border, maximising it): its width and
+// height become the new area, in layout units, and its resize event runs. A window that is
+// not resizable keeps its size (disabled).
+InputResult resize(Window& w, int width, int height, bool maximised = false);
+
 }  // namespace user
 }  // namespace runtime

@@ -1,6 +1,7 @@
 #include "platform/runtime/window.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "platform/runtime/application.h"
 
@@ -64,6 +65,15 @@ CommandButton* Window::cancel_button() const {
     return nullptr;
 }
 
+CommandButton* Window::accelerator_button(char letter) const {
+    const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+    for (Control* c : controls_) {
+        auto* b = dynamic_cast<CommandButton*>(c);
+        if (b && b->accelerator() == upper && b->enabled() && b->visible()) return b;
+    }
+    return nullptr;
+}
+
 int Window::focus_next(bool backward) {
     std::vector<Control*> order;
     for (Control* c : controls_)
@@ -80,6 +90,32 @@ int Window::focus_next(bool backward) {
         next = backward ? (i + n - 1) % n : (i + 1) % n;
     }
     return set_focus(order[next]);
+}
+
+std::pair<int, int> Window::layout_size() const {
+    constexpr int kMarginX = 37, kMarginY = 32;  // 8 pixels each way
+    int width = width_, height = height_;
+    if (width > 0 && height > 0) return {width, height};
+    int right = 0, bottom = 0;
+    for (const Control* c : controls_) {
+        if (!c->visible()) continue;
+        right = std::max(right, c->x() + c->width());
+        bottom = std::max(bottom, c->y() + c->height());
+    }
+    return {width > 0 ? width : right + kMarginX, height > 0 ? height : bottom + kMarginY};
+}
+
+void Window::set_menu(std::vector<MenuItem> menu) {
+    menu_ = std::move(menu);
+    property_changed.fire("menu");
+}
+
+Window* Window::active_sheet() const {
+    if (!app_) return nullptr;
+    const std::vector<Window*> open = app_->sheets(*this);
+    for (Window* s : open)
+        if (s == active_sheet_) return s;
+    return open.empty() ? nullptr : open.back();
 }
 
 Application& Window::app() const {

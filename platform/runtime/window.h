@@ -12,9 +12,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/runtime/control.h"
+#include "platform/runtime/menu.h"
 #include "platform/runtime/properties.h"
 #include "platform/runtime/runtime_error.h"
 #include "platform/runtime/signal.h"
@@ -47,10 +49,20 @@ class Window : public PropertyOwner {
     void set_max_box(bool v) { assign(max_box_, v, "maxbox"); }
     void set_resizable(bool v) { assign(resizable_, v, "resizable"); }
 
+    // A frame's menu bar (a window without one has an empty list).
+    const std::vector<MenuItem>& menu() const { return menu_; }
+    void set_menu(std::vector<MenuItem> menu);
+    // The sheet of this frame the user works in: the one most recently opened or activated
+    // that is still open; null when the frame has none.
+    Window* active_sheet() const;
+    // Asks the presentation to arrange this frame's sheets (cascaded or side by side).
+    void arrangesheets(Arrange how) { arrange_requested.fire(how); }
+
     // A control was added to or removed from the control list.
     Signal<Control&> control_added;
     Signal<Control&> control_removed;
     Signal<Control*> focus_changed;
+    Signal<Arrange> arrange_requested;
     // The window object is being freed (after destroy); observers drop what they hold of it.
     Signal<> destroyed;
 
@@ -89,14 +101,23 @@ class Window : public PropertyOwner {
     int focus_next(bool backward = false);
     // The window's cancel button, or null.
     CommandButton* cancel_button() const;
+    // The enabled, visible button whose text marks `letter` (either case) with '&', or null.
+    CommandButton* accelerator_button(char letter) const;
 
     // The window's instance variables by name, as text, for scripts and tests that look at
     // what the screen keeps (li_currow, editflag, ...); nullopt for a name it does not have.
     virtual std::optional<std::string> instance_variable(std::string_view name) const;
 
+    // The size the window's layout takes, in layout units: its width and height where they
+    // are set, otherwise the extent of its visible controls and a margin of 8 pixels.
+    std::pair<int, int> layout_size() const;
+
     // Window events.
     virtual int create() { return 0; }
     virtual int open() { return 0; }
+    // The window's area is now `newwidth` x `newheight` layout units (width() and height()
+    // say so already); `sizetype` is 0 for a normal window, 2 for a maximised one.
+    virtual int resize(int /*sizetype*/, int /*newwidth*/, int /*newheight*/) { return 0; }
     virtual int closequery() { return 0; }
     virtual int close() { return 0; }
     virtual int destroy() { return 0; }
@@ -132,6 +153,8 @@ class Window : public PropertyOwner {
     Control* focused_ = nullptr;
     Application* app_ = nullptr;
     Window* frame_ = nullptr;
+    Window* active_sheet_ = nullptr;  // frames: set by the application
+    std::vector<MenuItem> menu_;
     bool open_ = false;
     bool closing_ = false;  // a close is under way (a handler asking again is refused)
 };

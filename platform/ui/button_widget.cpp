@@ -83,6 +83,24 @@ void ButtonWidget::paintEvent(QPaintEvent*) {
     p.setPen(text);
     p.drawText(QRect(x, 0, area.right() - x + 1, height()),
                Qt::AlignVCenter | Qt::AlignLeft | Qt::TextShowMnemonic, caption);
+    if (hasFocus()) {
+        // The keyboard focus: a dotted frame inside the edge, in the caption's colour.
+        QPen frame(text, 1, Qt::DotLine);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(frame);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect().adjusted(3, 3, -4, -4));
+    }
+}
+
+void ButtonWidget::focusInEvent(QFocusEvent* e) {
+    QPushButton::focusInEvent(e);
+    update();
+}
+
+void ButtonWidget::focusOutEvent(QFocusEvent* e) {
+    QPushButton::focusOutEvent(e);
+    update();
 }
 
 void ButtonWidget::keyPressEvent(QKeyEvent* e) {

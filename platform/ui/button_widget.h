@@ -1,7 +1,8 @@
 // A command button of a window. It paints the host button's look when the control has one
 // (colours for normal, pointer-over and pressed, the icon of each state, the caption's
-// alignment) and its tag as a tooltip. A click presses it through the user-input layer;
-// accelerators are the runtime's (Alt+letter reaches the window), not Qt's mnemonics.
+// alignment), a dotted frame while it has the keyboard focus, and its tag as a tooltip. A click
+// presses it through the user-input layer; accelerators are the runtime's (Alt+letter reaches the
+// window), not Qt's mnemonics.
 #pragma once
 
 #include <QPushButton>
@@ -20,6 +21,8 @@ class ButtonWidget : public QPushButton {
   protected:
     void paintEvent(QPaintEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
 
   private:
     void refresh();

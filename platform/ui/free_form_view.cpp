@@ -12,6 +12,7 @@
 #include "platform/runtime/user_input.h"
 #include "platform/runtime/window.h"
 #include "platform/ui/button_widget.h"
+#include "platform/ui/fonts.h"
 #include "platform/ui/units.h"
 
 namespace ui {
@@ -35,11 +36,37 @@ class TypingValidator : public QValidator {
     int column_;
 };
 
+// A date entry through its mask ("____-__-__"). A click puts the cursor no further than the
+// first blank of the mask, so digits typed after a click into an empty field fill it from
+// the start instead of landing at the click and running out of room.
+class MaskedEdit : public QLineEdit {
+  public:
+    MaskedEdit(const QString& mask, QWidget* parent) : QLineEdit(parent) { setInputMask(mask); }
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        QLineEdit::mousePressEvent(e);
+        to_first_blank();
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        QLineEdit::mouseReleaseEvent(e);
+        to_first_blank();
+    }
+    void focusInEvent(QFocusEvent* e) override {
+        QLineEdit::focusInEvent(e);
+        to_first_blank();
+    }
+
+  private:
+    void to_first_blank() {
+        if (hasSelectedText()) return;
+        const int blank = displayText().indexOf(QLatin1Char('_'));
+        if (blank >= 0 && cursorPosition() > blank) setCursorPosition(blank);
+    }
+};
+
 QFont font_of(const runtime::Font& f) {
-    QFont font(qt(f.face));
-    font.setPointSize(f.points);
-    font.setWeight(static_cast<QFont::Weight>(f.weight));
-    return font;
+    return screen_font(f.face, f.points, f.weight);
 }
 
 }  // namespace
@@ -120,11 +147,12 @@ void FreeFormView::add_field(const runtime::ObjectDef& o, int column) {
             edited(field, field.combo->itemText(index));
         });
     } else {
-        f.edit = new QLineEdit(this);
-        if (c.edit_style == runtime::EditStyle::edit_mask && c.edit_mask == "yyyy-mm-dd")
-            f.edit->setInputMask("9999-99-99;_");
-        else
+        if (c.edit_style == runtime::EditStyle::edit_mask && c.edit_mask == "yyyy-mm-dd") {
+            f.edit = new MaskedEdit("9999-99-99;_", this);
+        } else {
+            f.edit = new QLineEdit(this);
             f.edit->setValidator(new TypingValidator(control_.data(), column, f.edit));
+        }
         connect(f.edit, &QLineEdit::textEdited, this,
                 [this, name = o.name](const QString& t) { edited(fields_.at(name), t); });
     }

@@ -1,6 +1,7 @@
 #include "platform/ui/qt_interaction.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -61,54 +62,46 @@ std::vector<ButtonText> buttons_of(runtime::Buttons b) {
     return {{"确定", R::AcceptRole}};
 }
 
-QWidget* parent_for(const Presentation* p, const runtime::Window* w) {
-    QWidget* parent = p ? p->widget_for(w) : nullptr;
-    return parent ? parent : QApplication::activeWindow();
-}
-
-// "*.JPG" as a pattern that matches "photo.jpg" too: each letter as [jJ].
-QString caseless(const QString& pattern) {
-    QString out;
-    for (QChar c : pattern) {
-        if (c.isLetter() && c.toLower() != c.toUpper())
-            out += QString("[%1%2]").arg(c.toLower(), c.toUpper());
-        else
-            out += c;
-    }
-    return out;
-}
-
 }  // namespace
 
 QStringList qt_name_filters(const std::string& filter) {
     const QStringList parts = qt(filter).split(',');
     QStringList out;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i].trimmed();
         QStringList patterns;
         for (const QString& p : parts[i + 1].split(';', Qt::SkipEmptyParts))
-            patterns << caseless(p.trimmed());
-        out << parts[i].trimmed() + " (" + patterns.join(' ') + ")";
+            patterns << p.trimmed();
+        const QString listed = "(" + patterns.join(' ') + ")";
+        // "图片文件(*.JPG)" names its patterns the way Qt reads them: shown as it is.
+        out << (description.endsWith(listed) ? description : description + " " + listed);
     }
     if (out.isEmpty()) out << "* (*)";
     return out;
 }
 
-QString default_suffix(const std::string& extension, const std::string& filter) {
+QString default_suffix(const std::string& extension, const std::string& filter, int chosen) {
     static const QRegularExpression plain("^[A-Za-z0-9]{1,8}$");
     const QString ext = qt(extension);
     if (plain.match(ext).hasMatch()) return ext;
     const QStringList parts = qt(filter).split(',');
-    if (parts.size() >= 2) {
-        const QString pattern = parts[1].trimmed();
+    const int at = 2 * std::max(0, chosen) + 1;
+    if (at < parts.size()) {
+        const QString pattern = parts[at].split(';').first().trimmed();
         const int dot = pattern.lastIndexOf('.');
         if (dot >= 0 && plain.match(pattern.mid(dot + 1)).hasMatch()) return pattern.mid(dot + 1);
     }
     return {};
 }
 
+QWidget* QtInteraction::dialog_parent(const runtime::Window* asking) const {
+    QWidget* parent = presentation_ ? presentation_->widget_for(asking) : nullptr;
+    return parent ? parent : QApplication::activeWindow();
+}
+
 int QtInteraction::message_box(const runtime::MessageBoxRequest& request) {
     QMessageBox box(qt_icon(request.icon), qt(request.title), qt(request.text),
-                    QMessageBox::NoButton, parent_for(presentation_, request.window));
+                    QMessageBox::NoButton, dialog_parent(request.window));
     box.setWindowModality(Qt::ApplicationModal);
     std::vector<QAbstractButton*> buttons;
     for (const ButtonText& b : buttons_of(request.buttons))
@@ -126,18 +119,35 @@ int QtInteraction::message_box(const runtime::MessageBoxRequest& request) {
 }
 
 runtime::FileChoice QtInteraction::file_dialog(const runtime::FileDialogRequest& request) {
+    return choose_file(request, dialog_parent(request.window));
+}
+
+runtime::FileChoice QtInteraction::choose_file(const runtime::FileDialogRequest& request,
+                                               QWidget* parent) {
     const bool save = request.kind == runtime::FileDialogRequest::Kind::save;
     // Always Qt's own dialog, so that what it opens is ours to decide: it lists files by
     // name and never reads them (NameIconProvider), nor a folder's icon settings.
     NameIconProvider icons;
-    QFileDialog dialog(parent_for(presentation_, request.window), qt(request.title));
+    QFileDialog dialog(parent, qt(request.title));
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontUseCustomDirectoryIcons);
     dialog.setIconProvider(&icons);
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilters(qt_name_filters(request.filter));
-    if (save) dialog.setDefaultSuffix(default_suffix(request.default_extension, request.filter));
+    // File names match the patterns without regard to case: "photo.jpg" is a "*.JPG".
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    const QStringList filters = qt_name_filters(request.filter);
+    dialog.setNameFilters(filters);
+    if (save) {
+        // A name typed without an extension gets the one of the type chosen.
+        dialog.setDefaultSuffix(default_suffix(request.default_extension, request.filter));
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, &dialog,
+            [&dialog, &request, filters](const QString& chosen) {
+                dialog.setDefaultSuffix(default_suffix(request.default_extension, request.filter,
+                                                       static_cast<int>(filters.indexOf(chosen))));
+            });
+    }
     runtime::FileChoice choice;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return choice;
     const QString path = dialog.selectedFiles().first();

@@ -16,5 +16,12 @@ inline int px_y(int units) {
 inline QRect px_rect(int x, int y, int width, int height) {
     return QRect(px_x(x), px_y(y), px_x(width), px_y(height));
 }
+// Pixels to layout units, so that px_x(units_x(p)) == p and px_y(units_y(p)) == p.
+inline int units_x(int px) {
+    return (px * 32 + 3) / 7;
+}
+inline int units_y(int px) {
+    return px * 4;
+}
 
 }  // namespace ui

@@ -3,11 +3,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QTimer>
 
 #include "platform/runtime/datawindow_control.h"
 #include "platform/runtime/user_input.h"
 #include "platform/ui/button_widget.h"
+#include "platform/ui/fonts.h"
 #include "platform/ui/free_form_view.h"
 #include "platform/ui/grid_view.h"
 #include "platform/ui/keys.h"
@@ -17,10 +19,7 @@ namespace ui {
 namespace {
 
 QFont font_of(const runtime::ControlFont& f) {
-    QFont font(QString::fromStdString(f.face));
-    font.setPointSize(f.height < 0 ? -f.height : std::max(1, f.height));
-    font.setWeight(static_cast<QFont::Weight>(f.weight));
-    return font;
+    return screen_font(f.face, f.height < 0 ? -f.height : f.height, f.weight);
 }
 
 // A single-line edit: typing replaces the runtime control's text.
@@ -61,6 +60,7 @@ WindowView::WindowView(runtime::Window& window, QWidget* parent)
     links_ += window.focus_changed.connect([this](runtime::Control*) { sync_focus(); });
     links_ += window.property_changed.connect([this](std::string_view p) {
         if (p == "title" && window_) setWindowTitle(QString::fromStdString(window_->title()));
+        if (p == "width" || p == "height") follow_window_size();
     });
     links_ += window.destroyed.connect([this] {
         // The runtime freed the window: nothing here may reach it any more.
@@ -70,6 +70,7 @@ WindowView::WindowView(runtime::Window& window, QWidget* parent)
         window_ = nullptr;
     });
     resize(layout_size());
+    if (window.resizable()) setMinimumSize(layout_size());
 }
 
 WindowView::~WindowView() = default;
@@ -157,19 +158,26 @@ QWidget* WindowView::widget_of(const runtime::Control& c) const {
 
 QSize WindowView::layout_size() const {
     if (!window_) return size();
-    int width = window_->width() > 0 ? px_x(window_->width()) : 0;
-    int height = window_->height() > 0 ? px_y(window_->height()) : 0;
-    if (width == 0 || height == 0) {
-        int right = 0, bottom = 0;
-        for (runtime::Control* c : window_->controls()) {
-            if (!c->visible()) continue;
-            right = std::max(right, px_x(c->x() + c->width()));
-            bottom = std::max(bottom, px_y(c->y() + c->height()));
-        }
-        if (width == 0) width = right + 8;
-        if (height == 0) height = bottom + 8;
-    }
-    return {width, height};
+    const auto [width, height] = window_->layout_size();
+    return {px_x(width), px_y(height)};
+}
+
+void WindowView::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    if (!window_ || !window_->is_open() || !window_->resizable() || size() == layout_size()) return;
+    telling_runtime_ = true;
+    runtime::user::resize(*window_, units_x(width()), units_y(height()),
+                          QWidget::window()->isMaximized());
+    telling_runtime_ = false;
+}
+
+void WindowView::follow_window_size() {
+    const QSize wanted = layout_size();
+    if (telling_runtime_ || !window_ || wanted == size()) return;
+    if (auto* sheet = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sheet->resize(wanted + (sheet->size() - sheet->contentsRect().size()));
+    else
+        resize(wanted);
 }
 
 void WindowView::sync_focus() {
@@ -191,6 +199,9 @@ bool WindowView::focusNextPrevChild(bool next) {
     // Tab and Shift+Tab follow the runtime's tab order (a data window keeps Tab for its
     // fields), never Qt's.
     if (!window_) return QWidget::focusNextPrevChild(next);
+    // The focus moves by keyboard: Qt's styles then draw the focus frame of drop-downs and
+    // fields, which they leave out while the user works with the mouse.
+    QWidget::window()->setAttribute(Qt::WA_KeyboardFocusChange);
     runtime::user::key(*window_, runtime::key::kTab, next ? 0 : runtime::key::kShift);
     sync_focus();
     return true;

@@ -1,7 +1,8 @@
 // The Qt mirror of one runtime window: a widget per control at its position (static texts,
 // single-line edits, buttons, data windows as grids or free forms), following the controls'
 // properties, additions and removals, and the runtime's focus. Keys the controls leave go to
-// the runtime's key handling (Esc, Alt+letter, Tab in tab order).
+// the runtime's key handling (Esc, Alt+letter, Tab in tab order). Its size and the runtime
+// window's follow each other: a resizable window is never smaller than its layout.
 #pragma once
 
 #include <QWidget>
@@ -29,17 +30,22 @@ class WindowView : public QWidget {
   protected:
     void keyPressEvent(QKeyEvent* e) override;
     bool focusNextPrevChild(bool next) override;
+    // The user resized the window (or its sheet): the runtime's window takes the new size.
+    void resizeEvent(QResizeEvent* e) override;
 
   private:
     void add(runtime::Control& c);
     void remove(runtime::Control& c);
     void place(runtime::Control& c, QWidget* w);
     QWidget* make_widget(runtime::Control& c);
+    // Gives the widget (and the sheet around it) the size the runtime's window now has.
+    void follow_window_size();
 
     runtime::Window* window_;
     std::map<const runtime::Control*, QWidget*> widgets_;
     std::map<const runtime::Control*, runtime::SignalLink> control_links_;
     runtime::SignalLinks links_;
+    bool telling_runtime_ = false;  // a resize of ours is on its way to the runtime
 };
 
 }  // namespace ui

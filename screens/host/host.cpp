@@ -38,9 +38,18 @@ runtime::Window* Host::open_sheet(std::string_view name, std::optional<std::stri
     return app_.open_sheet(name, w_main(), std::move(parameter), menu_position, arrangement);
 }
 
+runtime::Window* Host::show_sheet(std::string_view name) {
+    for (runtime::Window* sheet : app_.sheets(w_main()))
+        if (sheet->class_name() == name) {
+            app_.activate_sheet(*sheet);
+            return sheet;
+        }
+    return open_sheet(name, std::nullopt);
+}
+
 void Host::register_classes() {
     app_.register_class(::host::w_main::kClassName,
-                        [] { return std::make_unique<::host::w_main>(); });
+                        [this] { return std::make_unique<::host::w_main>(*this); });
 }
 
 }  // namespace host

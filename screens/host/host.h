@@ -39,6 +39,12 @@ class Host {
     runtime::Window* open_sheet(std::string_view name, std::optional<std::string> parameter,
                                 int menu_position = 0, int arrangement = 0);
 
+    // Opens a window of the screen library as a sheet, or brings the one open to the front.
+    runtime::Window* show_sheet(std::string_view name);
+    // Prints a window's data window after a preview: a form as a record card of its row, a
+    // grid as a table of its rows. 1 printed, 0 cancelled, -1 not printed (told to the user).
+    int print_window(runtime::Window& w);
+
     // Registers the host's own window classes (w_main) with the application.
     void register_classes();
 

@@ -1,8 +1,17 @@
 #include "screens/host/uo_xpbutton.h"
 
+#include "screens/host/w_mysheet.h"
+
 namespace host {
 
 uo_xpbutton::uo_xpbutton(std::string name) : CommandButton(std::move(name)) {}
+
+int uo_xpbutton::clicked() {
+    CommandButton::clicked();
+    if (name() == kPrintButton)
+        if (auto* sheet = dynamic_cast<w_mysheet*>(parent())) sheet->host().print_window(*sheet);
+    return 0;
+}
 
 void uo_xpbutton::set_up(const XpButtonSetup& setup) {
     set_text(setup.text);
@@ -42,13 +51,7 @@ std::optional<std::string> uo_xpbutton::property(std::string_view name) const {
 }
 
 std::string uo_xpbutton::caption() const {
-    std::string out;
-    const std::string& t = text();
-    for (std::size_t i = 0; i < t.size(); ++i) {
-        if (t[i] == '&' && i + 1 < t.size()) ++i;  // "&&" keeps one ampersand
-        out += t[i];
-    }
-    return out;
+    return runtime::without_access_key(text());
 }
 
 const std::string& uo_xpbutton::picture(bool pointer_over, bool pressed) const {

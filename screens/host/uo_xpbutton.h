@@ -1,6 +1,7 @@
 // The host's button: a command button with icons for its three states (normal, pointer
 // over, pressed), colours for them, a caption alignment and a tooltip made of its tag.
-// Every screen button is one; its clicked runs before the screen's.
+// Every screen button is one; its clicked runs before the screen's. A sheet's print button
+// (cb_print) prints its window: the host's print service, as 文件 > 打印 does.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +22,11 @@ struct XpButtonSetup {
 
 class uo_xpbutton : public runtime::CommandButton {
   public:
+    static constexpr const char* kPrintButton = "cb_print";
+
     explicit uo_xpbutton(std::string name);
+
+    int clicked() override;
 
     const std::string& normalpicname() const { return normalpicname_; }
     const std::string& movepicname() const { return movepicname_; }

@@ -1,4 +1,7 @@
 // The ancestor of the screens' sheet windows. Descendants call its handlers first.
+//
+// A resizable sheet's grids follow its size through the resize service: they stretch to the
+// right and down with the window, while fields and buttons keep their place.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +10,7 @@
 
 #include "platform/runtime/window.h"
 #include "screens/host/host.h"
+#include "screens/host/n_cst_resize.h"
 
 namespace host {
 
@@ -22,9 +26,14 @@ class w_mysheet : public runtime::Window {
     // The close guard's count of unsaved deletions and changes.
     std::int64_t ltotalmodified = 0;
 
+    // The resize service of this sheet.
+    n_cst_resize inv_resize;
+
     std::optional<std::string> instance_variable(std::string_view name) const override;
 
     int create() override;
+    int open() override;
+    int resize(int sizetype, int newwidth, int newheight) override;
     int closequery() override;
 
   private:

@@ -1,5 +1,5 @@
 // w_employee ("员工管理"): the employee list. A grid of employees (d_employee), a search by
-// number and name, row selection by mouse and arrow keys, opening the form for an existing
+// number and name, row selection by mouse and keys, opening the form for an existing
 // or a new employee, and the export of the grid to a file with an audit line.
 //
 // Every handler runs its ancestor's first (w_mysheet, uo_dwtitlesort, uo_xpbutton); a
@@ -31,7 +31,7 @@ class w_employee : public host::w_mysheet {
 
     // The grid's SELECT as defined, saved at open; every search is built on it.
     const std::string& ls_sql() const { return ls_sql_; }
-    // The row the arrow keys and Enter work on (1-based).
+    // The row the keys (arrows, pages, Home and End) and Enter work on (1-based).
     std::int32_t li_currow() const { return li_currow_; }
     // Rows found by the last search.
     std::int32_t li_rowcount() const { return li_rowcount_; }
@@ -63,6 +63,10 @@ class w_employee : public host::w_mysheet {
 
     // Highlights a row as the arrow keys do: scroll first, then the highlight.
     void highlight_by_key(int row);
+    // PageDown and End: on by `rows` as Down goes by one, stopping at the last row found.
+    void key_forward(std::int64_t rows);
+    // PageUp and Home: back by `rows` as Up goes by one, stopping at row 1.
+    void key_back(std::int64_t rows);
     // Opens employee `eid` after checking that it still exists; refills the grid when not.
     void open_employee(const std::optional<std::string>& eid);
     // Opens the form as a sheet of the main window with the open request.

@@ -1,5 +1,7 @@
-// Row selection, the arrow keys and Enter, opening the form (double click, Enter, modify,
+// Row selection, the keys and Enter, opening the form (double click, Enter, modify,
 // add) and the exit button.
+#include <algorithm>
+
 #include "platform/text/gbk.h"
 #include "screens/list/w_employee.h"
 
@@ -48,6 +50,16 @@ void w_employee::dw_1_ue_key(int key) {
             ++li_currow_;
             highlight_by_key(li_currow_);
             return;
+        // A page, or the whole list, at once: the counters and the highlight end as that
+        // many arrow keys would leave them (modifiers are not read: Ctrl+Home is Home).
+        case runtime::key::kPageDown:
+            return key_forward(dw_1().page_rows());
+        case runtime::key::kEnd:
+            return key_forward(li_rowcount_);
+        case runtime::key::kPageUp:
+            return key_back(dw_1().page_rows());
+        case runtime::key::kHome:
+            return key_back(li_currow_);
         case runtime::key::kEnter:
             if (li_rowcount_ <= 0) return;
             // A row past the end yields no number, and then nothing happens.
@@ -56,6 +68,21 @@ void w_employee::dw_1_ue_key(int key) {
         default:
             return;
     }
+}
+
+void w_employee::key_forward(std::int64_t rows) {
+    if (li_rowcount_ <= 0 || li_currow_ >= li_rowcount_) return;
+    li_currow_ = static_cast<std::int32_t>(std::min<std::int64_t>(li_rowcount_, li_currow_ + rows));
+    highlight_by_key(li_currow_);
+}
+
+void w_employee::key_back(std::int64_t rows) {
+    if (li_currow_ <= 1) {
+        li_currow_ = 1;  // as Up leaves it on the first row
+        return;
+    }
+    li_currow_ = static_cast<std::int32_t>(std::max<std::int64_t>(1, li_currow_ - rows));
+    highlight_by_key(li_currow_);
 }
 
 void w_employee::open_employee(const std::optional<std::string>& eid) {

@@ -97,7 +97,7 @@ TEST_F(DatabaseFilesGui, TheDatabaseChosenAsPhotoOrExportIsRefusedAndKeepsWorkin
     QApplication::processEvents();
     QStringList export_boxes;  // the dialog's own "replace it?", then the refusal
     answer_file(database);
-    answer_boxes({"&Yes", "确定"}, &export_boxes);
+    answer_boxes({"是", "确定"}, &export_boxes);  // Qt's own question, in Chinese
     click(widget("w_employee", "cb_2"));
 
     EXPECT_EQ(photo_refusal, "这是正在使用的数据库文件，不能作为照片：" + database);

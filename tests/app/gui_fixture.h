@@ -20,6 +20,7 @@
 #include "app/desktop.h"
 #include "platform/ui/window_view.h"
 #include "schema/schema.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/test_db.h"
 
 namespace gui_test {
@@ -27,17 +28,15 @@ namespace gui_test {
 class Gui : public ::testing::Test {
   protected:
     void SetUp() override {
+        // The main window's place is kept in the test's own configuration folder.
+        config_home = std::make_unique<testing_support::ScopedEnv>("XDG_CONFIG_HOME",
+                                                                   (dir / "config").string());
         auto conn = db::connect(url());
         schema::create(*conn);
         for (const char* eid : {"E1", "E2", "E3", "E12"})
             conn->execute("INSERT INTO Employee (eid, ename, flag) VALUES (?, ?, '1')",
                           {eid, std::string("员工") + eid});
-        app::Options o;
-        o.db = url();
-        o.user = "tester";
-        o.library = TARVO_SCREENS_MODULE;
-        o.drive_c = (dir / "drive_c").string();
-        desktop = std::make_unique<app::Desktop>(o);
+        desktop = std::make_unique<app::Desktop>(options());
         ASSERT_TRUE(desktop->start());
         QApplication::processEvents();
         // A dialog nobody answers fails the test instead of hanging it.
@@ -58,8 +57,18 @@ class Gui : public ::testing::Test {
     void TearDown() override {
         desktop.reset();
         QApplication::processEvents();
+        config_home.reset();
     }
 
+    // The command line the program is started with.
+    app::Options options() const {
+        app::Options o;
+        o.db = url();
+        o.user = "tester";
+        o.library = TARVO_SCREENS_MODULE;
+        o.drive_c = (dir / "drive_c").string();
+        return o;
+    }
     std::string url() const { return "sqlite:" + (dir / "gui.db").string(); }
     std::unique_ptr<db::Connection> database() const { return db::connect(url()); }
 
@@ -153,6 +162,7 @@ class Gui : public ::testing::Test {
     }
 
     testing_support::TempDir dir;
+    std::unique_ptr<testing_support::ScopedEnv> config_home;
     std::unique_ptr<app::Desktop> desktop;
     QTimer watchdog;
     QWidget* last_seen = nullptr;

@@ -211,6 +211,12 @@ class DataWindow {
     // Writes every row as tab-separated text in code page 936 with a header line of titles
     // and CRLF line ends. Returns 1, or -1 when the file cannot be written.
     int saveasascii(std::string_view path);
+    // Writes every row as an Excel workbook (.xlsx) of one sheet named `sheet_name`: the
+    // titles in a bold header row that stays in view, each value as the text shown (never
+    // a number or a formula), dates as dates, the row number as a number, columns as wide
+    // as their texts. The file is replaced whole. Returns 1, or -1 when it cannot be
+    // written (the old file then stays as it was).
+    int saveasxlsx(std::string_view path, std::string_view sheet_name = {});
 
     // --- hooks -------------------------------------------------------------------------
     void set_dberror_handler(DbErrorHandler handler) { on_dberror_ = std::move(handler); }
@@ -283,6 +289,8 @@ class DataWindow {
     std::optional<std::string> format_value(int column, std::optional<std::string_view> v) const;
     // The shown columns: (title, object shown under it).
     std::vector<std::pair<std::string, std::string>> shown_columns() const;
+    // The workbook of saveasxlsx, written to `file`; false when any of it failed.
+    bool write_workbook(const std::string& file, const std::string& sheet_name) const;
     // Turns typed text into a column value (nullopt: null); false with `error` when refused.
     bool parse_entry(int column, const std::string& text, std::optional<std::string>& value,
                      std::string& error) const;

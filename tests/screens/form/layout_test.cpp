@@ -27,6 +27,9 @@ TEST_F(FormLayout, WindowAndControlsInCreationOrder) {
     EXPECT_FALSE(w->min_box());
     EXPECT_FALSE(w->max_box());
     EXPECT_FALSE(w->resizable());
+    // The form keeps its layout: a resize is refused and nothing moves.
+    EXPECT_EQ(runtime::user::resize(*w, 4000, 3000), runtime::InputResult::disabled);
+    EXPECT_EQ(w->width(), 2720);
     EXPECT_EQ(w->frame(), &h.w_main());
     std::vector<std::string> names;
     for (auto* c : w->controls()) names.push_back(c->name());
@@ -88,10 +91,16 @@ TEST_F(FormLayout, CloseWithoutChangesAsksNothingAndRemovesTheTemporaryPhoto) {
     EXPECT_TRUE(ui.prompts().empty());
 }
 
-TEST_F(FormLayout, EscAndAltEPressExitAndPrintDoesNothingOfItsOwn) {
+TEST_F(FormLayout, EscAndAltEPressExitAndPrintIsTheHostButtonsOwn) {
+    // The window adds nothing to Print: the host button shows the record card to print.
     runtime::user::press(button("cb_print"));
     EXPECT_TRUE(w->is_open());
-    EXPECT_TRUE(ui.prompts().empty());
+    ASSERT_EQ(ui.prompts().size(), 1u);
+    EXPECT_EQ(ui.prompts()[0].kind, "print");
+    EXPECT_EQ(ui.prompts()[0].title, "员工信息");
+    EXPECT_EQ(ui.prompts()[0].text, "card");
+    EXPECT_EQ(ui.prompts()[0].answer, 0);  // nothing queued: cancelled
+    ui.clear_prompts();
     runtime::user::key(*w, runtime::key::kEscape);
     EXPECT_EQ(app.find_open("w_employeeadd"), nullptr);
 

@@ -5,9 +5,11 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/runtime/datawindow_control.h"
 #include "platform/runtime/scripted_interaction.h"
 #include "platform/runtime/user_input.h"
 #include "screens/host/host.h"
+#include "screens/host/n_cst_resize.h"
 #include "screens/host/uo_dwtitlesort.h"
 #include "screens/host/uo_xpbutton.h"
 #include "screens/host/w_mysheet.h"
@@ -265,6 +267,42 @@ TEST_F(TitleSortTest, ClicksOnRowsOrOtherObjectsDoNotSort) {
     EXPECT_EQ(column("eid"), before);
     EXPECT_EQ(grid.sort_column(), "");
     EXPECT_EQ(grid.data().getsort(), "");
+}
+
+TEST(ResizeService, ControlsFollowTheEdgesTheyAreRegisteredFor) {
+    Window w("w_resized");
+    auto& corner = w.add_control<StaticText>("st_corner");
+    corner.move(900, 700);
+    corner.resize(50, 60);
+    auto& grid = w.add_control<DataWindowControl>("dw_grid");
+    grid.move(30, 100);
+    grid.resize(940, 500);
+    auto& fixed = w.add_control<SingleLineEdit>("sle_fixed");
+    fixed.move(30, 20);
+    fixed.resize(200, 90);
+    host::n_cst_resize resize(w);
+    resize.set_original_size(1000, 800);
+    resize.add(corner, host::n_cst_resize::move_right | host::n_cst_resize::move_down);
+    resize.add(grid, host::n_cst_resize::stretch_right | host::n_cst_resize::stretch_down);
+
+    resize.resize(1300, 1000);
+    EXPECT_EQ(std::make_pair(corner.x(), corner.y()), std::make_pair(1200, 900));
+    EXPECT_EQ(std::make_pair(corner.width(), corner.height()), std::make_pair(50, 60));
+    EXPECT_EQ(std::make_pair(grid.width(), grid.height()), std::make_pair(1240, 700));
+    EXPECT_EQ(std::make_pair(grid.x(), grid.y()), std::make_pair(30, 100));
+    EXPECT_EQ(std::make_pair(fixed.x(), fixed.width()), std::make_pair(30, 200));  // not registered
+
+    resize.resize(1000, 1100);  // narrower again, taller still
+    EXPECT_EQ(std::make_pair(grid.width(), grid.height()), std::make_pair(940, 800));
+    resize.resize(600, 400);  // below the original size: as laid out
+    EXPECT_EQ(std::make_pair(grid.width(), grid.height()), std::make_pair(940, 500));
+    EXPECT_EQ(corner.x(), 900);
+
+    w.destroy_control(corner);  // gone from the window: no longer moved
+    EXPECT_FALSE(resize.has(corner));
+    resize.resize(1500, 1500);
+    EXPECT_EQ(corner.x(), 900);
+    EXPECT_EQ(grid.width(), 1440);
 }
 
 }  // namespace

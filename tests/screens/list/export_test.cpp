@@ -45,7 +45,7 @@ TEST_P(ListExport, WritesTheGridAsGbkTextAndAnAuditLine) {
     ASSERT_EQ(save.size(), 1u);
     EXPECT_EQ(save[0].title, "导出文件");
     EXPECT_EQ(save[0].default_extension, "文本文件");
-    EXPECT_EQ(save[0].text, "EXCEL表格(.xls),*.xls");
+    EXPECT_EQ(save[0].text, "EXCEL表格(.xls),*.xls,Excel 工作簿(*.xlsx),*.xlsx");
 
     const std::string expected_utf8 =
         "No.\t编号\t姓名\t性别\t出生日期\t籍贯\t民族\t学历\t身高\t体重\t婚否\t户口所在地\t"

@@ -118,7 +118,8 @@ TEST_P(ListFaults, DiskThatFillsWhileExportingKeepsTheOldFileAndWritesNoAuditLin
         testing_support::FileSizeLimit full(kRoom);
         export_to(path);
     }
-    EXPECT_EQ(prompt_texts(), (Texts{"save:EXCEL表格(.xls),*.xls", "error:导出失败"}));
+    EXPECT_EQ(prompt_texts(),
+              (Texts{"save:EXCEL表格(.xls),*.xls,Excel 工作簿(*.xlsx),*.xlsx", "error:导出失败"}));
     EXPECT_EQ(read_file(path), "上周的导出");
     EXPECT_EQ(testing_support::file_names(out), Texts{"员工.xls"});
     EXPECT_EQ(audit_count(), 0);
@@ -143,7 +144,7 @@ TEST_P(ListFaults, TheOpenDatabaseIsNoExportTarget) {
         ui.clear_prompts();
         export_to(target);
         EXPECT_EQ(prompt_texts(),
-                  (Texts{"save:EXCEL表格(.xls),*.xls",
+                  (Texts{"save:EXCEL表格(.xls),*.xls,Excel 工作簿(*.xlsx),*.xlsx",
                          "error:这是正在使用的数据库文件，不能导出到该文件：" + target.string()}));
     }
     EXPECT_EQ(std::filesystem::file_size(file), size);

@@ -2,6 +2,7 @@
 // and the saved SELECT. No database is needed to open it.
 #include <gtest/gtest.h>
 
+#include "platform/runtime/user_input.h"
 #include "screens/host/uo_dwtitlesort.h"
 #include "tests/screens/screen_checks.h"
 #include "tests/screens/screen_fixture.h"
@@ -35,6 +36,26 @@ TEST_F(ListLayout, WindowAndControlsInCreationOrder) {
                                         {"cb_5", 3026, 28, 325, 96, 110, "退出(&E)"},
                                         {"cb_2", 2674, 32, 325, 96, 80, "导出(&O)"},
                                     });
+}
+
+TEST_F(ListLayout, ResizingTheSheetStretchesTheGridOnly) {
+    EXPECT_EQ(w->layout_size(), std::make_pair(3429, 1776));  // 750 x 444 pixels
+    EXPECT_EQ(runtime::user::resize(*w, 3429 + 1000, 1776 + 600, true), runtime::InputResult::done);
+    EXPECT_EQ(w->layout_size(), std::make_pair(4429, 2376));
+    screens_test::expect_places(*w, {
+                                        {"dw_1", 32, 168, 3323 + 1000, 1576 + 600, 20, ""},
+                                        {"sle_id", 288, 36, 498, 92, 10, ""},
+                                        {"sle_name", 983, 40, 562, 92, 20, ""},
+                                        {"cb_1", 1591, 36, 325, 96, 60, "查询(&S)"},
+                                        {"cb_5", 3026, 28, 325, 96, 110, "退出(&E)"},
+                                    });
+    auto& dw = w->control_as<runtime::DataWindowControl>("dw_1");
+    EXPECT_EQ(dw.page_rows(), 23);  // PageDown goes as far as the taller grid shows
+
+    // Smaller than designed: the grid keeps its designed size.
+    runtime::user::resize(*w, 2000, 900);
+    screens_test::expect_places(*w, {{"dw_1", 32, 168, 3323, 1576, 20, ""}});
+    EXPECT_TRUE(ui.prompts().empty());
 }
 
 TEST_F(ListLayout, TextsAndEditsLook) {

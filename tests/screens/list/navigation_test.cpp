@@ -84,6 +84,68 @@ TEST_P(ListNavigation, ArrowKeysStopAtBothEnds) {
     EXPECT_EQ(li_rowcount(), 4);
 }
 
+TEST_P(ListNavigation, PageHomeAndEndKeysMoveLikeThatManyArrowKeys) {
+    for (int i = 0; i < 34; ++i)  // 40 employees: P00 to P33 after the six
+        add({("P" + std::string(i < 10 ? "0" : "") + std::to_string(i)).c_str(), "翻页", "1"});
+    search("", "");
+    const int page = grid().page_rows();
+    EXPECT_EQ(page, 16);  // as many whole rows as the grid's 394 pixels show
+    HighlightLog log(grid().data());
+    press_key(runtime::key::kPageDown);
+    EXPECT_EQ(li_currow(), 1 + page);
+    // Scrolled first, then highlighted, as the arrow keys do.
+    EXPECT_EQ(log.events, (std::vector<std::string>{"current 17", "select 0", "select 17"}));
+    press_key(runtime::key::kPageDown);
+    press_key(runtime::key::kPageDown);  // stops on the last row, not past it
+    EXPECT_EQ(li_currow(), 40);
+    EXPECT_EQ(selected_rows(), std::vector<int>{40});
+    log.events.clear();
+    press_key(runtime::key::kPageDown);
+    press_key(runtime::key::kEnd);
+    EXPECT_TRUE(log.events.empty());  // already there: nothing scrolls or highlights
+
+    press_key(runtime::key::kPageUp);
+    EXPECT_EQ(li_currow(), 40 - page);
+    runtime::user::key(*w, runtime::key::kHome, runtime::key::kControl);
+    EXPECT_EQ(li_currow(), 1);
+    EXPECT_EQ(selected_rows(), std::vector<int>{1});
+    EXPECT_EQ(grid().getrow(), 1);
+    log.events.clear();
+    press_key(runtime::key::kPageUp);
+    EXPECT_TRUE(log.events.empty());  // on row 1, as Up there
+
+    runtime::user::key(*w, runtime::key::kEnd, runtime::key::kControl);
+    EXPECT_EQ(li_currow(), 40);
+    EXPECT_EQ(li_rowcount(), 40);
+    press_key(kEnter);  // Enter opens the row the keys reached
+    expect_form_request(grid().getitemstring(40, "eid").value());
+}
+
+TEST_P(ListNavigation, PageKeysBeforeAnySearchOrOnAnEmptyList) {
+    grid().setfocus();
+    press_key(runtime::key::kPageDown);
+    press_key(runtime::key::kEnd);
+    EXPECT_EQ(li_currow(), 0);
+    press_key(runtime::key::kHome);  // as Up: row 1, nothing highlighted
+    EXPECT_EQ(li_currow(), 1);
+    search("nobody", "");
+    press_key(runtime::key::kEnd);
+    press_key(runtime::key::kPageUp);
+    EXPECT_EQ(li_currow(), 1);
+    EXPECT_EQ(li_rowcount(), 0);
+}
+
+TEST_P(ListNavigation, TabLeavesTheGridForTheNextControlInTabOrder) {
+    search("", "");
+    ASSERT_TRUE(grid().has_focus());
+    runtime::user::key(*w, runtime::key::kTab);
+    EXPECT_TRUE(edit("sle_name").has_focus());  // the grid has no field in the tab order
+    runtime::user::key(*w, runtime::key::kTab, runtime::key::kShift);
+    runtime::user::key(*w, runtime::key::kTab, runtime::key::kShift);
+    EXPECT_TRUE(edit("sle_id").has_focus());
+    EXPECT_EQ(li_currow(), 1);
+}
+
 TEST_P(ListNavigation, ClickHighlightsThenScrolls) {
     search("", "");
     HighlightLog log(grid().data());
