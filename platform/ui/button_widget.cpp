@@ -105,11 +105,9 @@ void ButtonWidget::focusOutEvent(QFocusEvent* e) {
 
 void ButtonWidget::keyPressEvent(QKeyEvent* e) {
     runtime::Window* w = button_.parent();
-    const int code = runtime_key(*e);
-    // Space is Qt's own press (clicked follows on release); every other key is the
-    // runtime's, Enter included.
-    if (!w || !code || code == runtime::key::kSpace) return QPushButton::keyPressEvent(e);
-    runtime::user::key(*w, code, runtime_flags(*e));
+    // Space is Qt's own press (clicked follows on release); other keys are the runtime's.
+    if (!w || !runtime_takes(*e, KeyTarget::button)) return QPushButton::keyPressEvent(e);
+    runtime::user::key(*w, runtime_key(*e), runtime_flags(*e));
 }
 
 }  // namespace ui

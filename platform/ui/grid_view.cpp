@@ -186,12 +186,11 @@ void GridView::title_clicked(int section) {
 }
 
 void GridView::keyPressEvent(QKeyEvent* e) {
-    const int code = runtime_key(*e);
     runtime::Window* w = control_.parent();
-    if (!code || !w) return QTableView::keyPressEvent(e);
+    if (!w || !runtime_takes(*e, KeyTarget::grid)) return QTableView::keyPressEvent(e);
     // The runtime moves the current row (through ue_key and scrolltorow); Qt's own arrow
     // handling stays out, so nothing happens twice.
-    runtime::user::key(*w, code, runtime_flags(*e));
+    runtime::user::key(*w, runtime_key(*e), runtime_flags(*e));
 }
 
 void GridView::focusInEvent(QFocusEvent* e) {

@@ -1,5 +1,7 @@
 #include "platform/ui/keys.h"
 
+#include <cctype>
+
 #include "platform/runtime/control.h"
 
 namespace ui {
@@ -43,6 +45,24 @@ int runtime_key(const QKeyEvent& e) {
     if (e.key() >= Qt::Key_A && e.key() <= Qt::Key_Z) return 'A' + (e.key() - Qt::Key_A);
     if (e.key() >= Qt::Key_0 && e.key() <= Qt::Key_9) return '0' + (e.key() - Qt::Key_0);
     return 0;
+}
+
+bool runtime_takes(const QKeyEvent& e, KeyTarget target) {
+    const int code = runtime_key(e);
+    if (!code) return false;
+    switch (target) {
+        case KeyTarget::window_shortcut: {
+            const bool alt =
+                (e.modifiers() & Qt::AltModifier) && !(e.modifiers() & Qt::ControlModifier);
+            return code == runtime::key::kEscape || (alt && code < 128 && std::isalnum(code));
+        }
+        case KeyTarget::button:
+            return code != runtime::key::kSpace;
+        case KeyTarget::window:
+        case KeyTarget::grid:
+            return true;
+    }
+    return false;
 }
 
 unsigned runtime_flags(const QKeyEvent& e) {

@@ -199,11 +199,9 @@ bool Presentation::eventFilter(QObject* watched, QEvent* event) {
         receiver->window()->windowType() == Qt::Popup)
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
-    const bool alt =
-        (key->modifiers() & Qt::AltModifier) && !(key->modifiers() & Qt::ControlModifier);
+    if (!runtime_takes(*key, KeyTarget::window_shortcut)) return false;
     const int code = runtime_key(*key);
     const bool escape = code == runtime::key::kEscape;
-    if (!code || !(escape || (alt && code < 128 && std::isalnum(code)))) return false;
     // The first widget the key reaches decides; it is taken there, so it reaches no other.
     WindowView* view = nullptr;
     for (QWidget* p = receiver; p && !view; p = p->parentWidget())

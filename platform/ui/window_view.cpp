@@ -190,9 +190,8 @@ void WindowView::sync_focus() {
 }
 
 void WindowView::keyPressEvent(QKeyEvent* e) {
-    const int code = runtime_key(*e);
-    if (!window_ || !code) return QWidget::keyPressEvent(e);
-    runtime::user::key(*window_, code, runtime_flags(*e));
+    if (!window_ || !runtime_takes(*e, KeyTarget::window)) return QWidget::keyPressEvent(e);
+    runtime::user::key(*window_, runtime_key(*e), runtime_flags(*e));
 }
 
 bool WindowView::focusNextPrevChild(bool next) {
