@@ -124,8 +124,9 @@ bool Desktop::start() {
 }
 
 void Desktop::show_session() {
-    auto* frame = qobject_cast<QMainWindow*>(presentation_->widget_for(&host_.w_main()));
-    if (!frame) return;
+    runtime::Window* main = app_.find_open("w_main");
+    auto* frame = main ? qobject_cast<QMainWindow*>(presentation_->widget_for(main)) : nullptr;
+    if (!frame || frame->statusBar()->findChild<QLabel*>("session")) return;
     const std::string text =
         "用户：" + host_.gs_username + "    数据库：" + host_.sqlca.connection()->location();
     auto* session = new QLabel(QString::fromStdString(text));
@@ -158,8 +159,10 @@ int Desktop::run_script() {
     runtime::ScriptDriver driver(app_, scripted_, std::cout);
     driver.set_database(inspection.get());
     driver.set_opener([this](std::string_view name, std::optional<std::string> parm) {
-        if (name == "w_main") return &host_.w_main();
-        return host_.open_sheet(name, std::move(parm));
+        runtime::Window* opened =
+            name == "w_main" ? &host_.w_main() : host_.open_sheet(name, std::move(parm));
+        show_session();  // the frame may have opened with it
+        return opened;
     });
     driver.set_after_line([] { QApplication::processEvents(); });
     if (!options_.screenshot.empty())

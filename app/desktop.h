@@ -38,7 +38,7 @@ class Desktop {
     bool connect_database();
     bool load_screens();
     bool open_windows();
-    // Who is logged in to which database, in the main window's status bar.
+    // Who is logged in to which database, in the main window's status bar (once it is open).
     void show_session();
     int run_script();
     std::vector<std::string> save_screenshots(const std::string& name);
