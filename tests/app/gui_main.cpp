@@ -4,11 +4,12 @@
 #include <QApplication>
 
 #include "platform/ui/qt_setup.h"
+#include "tests/support/test_main.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ui::prepare_qt_application();
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return testing_support::run_all_tests();
 }

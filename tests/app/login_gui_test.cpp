@@ -16,7 +16,7 @@
 namespace gui_test {
 namespace {
 
-class LoginGui : public Gui {
+class PgLoginGui : public Gui {
   protected:
     void SetUp() override {
         TARVO_REQUIRE_DB(database);
@@ -66,7 +66,7 @@ class LoginGui : public Gui {
     testing_support::PasswordRole role{database, "gui_clerk", "口令-1"};
 };
 
-TEST_F(LoginGui, AWrongPasswordIsAskedAgainAndTheRightOneOpensTheList) {
+TEST_F(PgLoginGui, AWrongPasswordIsAskedAgainAndTheRightOneOpensTheList) {
     std::vector<QStringList> seen;
     log_in({"wrong", "口令-1"}, &seen);
     ASSERT_TRUE(desktop->start());
@@ -89,7 +89,7 @@ TEST_F(LoginGui, AWrongPasswordIsAskedAgainAndTheRightOneOpensTheList) {
     EXPECT_FALSE(std::filesystem::exists(dir / "pgpass"));  // not kept unless chosen
 }
 
-TEST_F(LoginGui, ARememberedPasswordServesTheNextStart) {
+TEST_F(PgLoginGui, ARememberedPasswordServesTheNextStart) {
     std::vector<QStringList> seen;
     log_in({"口令-1"}, &seen, true);
     ASSERT_TRUE(desktop->start());
@@ -110,7 +110,7 @@ TEST_F(LoginGui, ARememberedPasswordServesTheNextStart) {
     EXPECT_EQ(desktop->host().gs_username, role.name());
 }
 
-TEST_F(LoginGui, CancellingEndsTheProgramQuietlyBeforeAnyWindow) {
+TEST_F(PgLoginGui, CancellingEndsTheProgramQuietlyBeforeAnyWindow) {
     std::vector<QStringList> seen;
     log_in({""}, &seen);
     EXPECT_EQ(desktop->run(), 0);

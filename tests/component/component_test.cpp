@@ -269,7 +269,8 @@ TEST_P(ComponentTest, SetConnReplacesAndClearsTheConnection) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ComponentTest,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 // Calls slot `index` of an interface's table of functions, as a C client does.
 template <class R, class... A>

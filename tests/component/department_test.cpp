@@ -306,6 +306,7 @@ TEST_P(DepartmentTest, ANameEndingInABackslashStaysInItsLiteralOnEverySetting) {
     EXPECT_EQ(value("SELECT count(*) FROM HR_Dept WHERE DeptOrder = 999"), "0");
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, DepartmentTest, ::testing::ValuesIn(backend_names()));
+INSTANTIATE_TEST_SUITE_P(Backends, DepartmentTest, ::testing::ValuesIn(backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace

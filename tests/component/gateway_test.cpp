@@ -92,6 +92,7 @@ TEST_P(GatewayTest, WritesRunOnceAndFailuresKeepTheLayersCode) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, GatewayTest,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace

@@ -42,7 +42,7 @@ struct Side {
     std::vector<Ptr<IDispatch>> objects;  // Department, Person, Message
 };
 
-class Parity : public ::testing::Test {
+class PgParity : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!pg.database.available()) GTEST_SKIP() << pg.database.skip_reason();
@@ -86,7 +86,7 @@ class Parity : public ::testing::Test {
 
 enum { kDepartment, kPerson, kMessage };
 
-TEST_F(Parity, ComponentReadsAgreeCellByCell) {
+TEST_F(PgParity, ComponentReadsAgreeCellByCell) {
     for (int i = 1; i <= 12; ++i)
         write(kDepartment, u"AddData",
               {txt("部门" + std::to_string(i) + (i % 4 ? "" : " O'Neil")), n(i),
@@ -126,7 +126,7 @@ TEST_F(Parity, ComponentReadsAgreeCellByCell) {
     EXPECT_EQ(last.number(0, 0), 6);
 }
 
-TEST_F(Parity, BothDatabasesRefuseTheSameWrites) {
+TEST_F(PgParity, BothDatabasesRefuseTheSameWrites) {
     // A name longer than DeptName's 100 characters.
     auto [lite_long, pg_long] =
         both(kDepartment, u"AddData", {txt(std::string(110, 'x')), n(1), null(), txt("")});
@@ -147,7 +147,7 @@ TEST_F(Parity, BothDatabasesRefuseTheSameWrites) {
     }
 }
 
-TEST_F(Parity, SyslogTimeIsUtcOnBoth) {
+TEST_F(PgParity, SyslogTimeIsUtcOnBoth) {
     const std::time_t now = std::time(nullptr);
     pg.db->execute("SET TIME ZONE 'Asia/Shanghai'");  // a user eight hours east of UTC
     for (Side* s : {&lite, &pg}) {

@@ -122,7 +122,8 @@ TEST_P(PersonTest, ListingsRecordsAndDepartments) {
     EXPECT_EQ(page.text(0, 2), "员工3");
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, PersonTest, ::testing::ValuesIn(backend_names()));
+INSTANTIATE_TEST_SUITE_P(Backends, PersonTest, ::testing::ValuesIn(backend_names()),
+                         testing_support::backend_name);
 
 class MessageTest : public OperationsTest {
   protected:
@@ -205,6 +206,7 @@ TEST_P(MessageTest, TheTypedInterfaceHandsOverTheArrays) {
     EXPECT_EQ(rows, nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, MessageTest, ::testing::ValuesIn(backend_names()));
+INSTANTIATE_TEST_SUITE_P(Backends, MessageTest, ::testing::ValuesIn(backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace

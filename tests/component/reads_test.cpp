@@ -55,7 +55,7 @@ TEST_P(ReadsTest, ListingsAndPagesKeepTheCursorsOrder) {
     EXPECT_TRUE(page(gateway, u"Select * from pairs", {2, 3}).is_empty_array());
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, ReadsTest,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+INSTANTIATE_TEST_SUITE_P(Backends, ReadsTest, ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace

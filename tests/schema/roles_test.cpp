@@ -14,7 +14,7 @@ namespace {
 
 using testing_support::TestDatabase;
 
-class OfficeRoles : public ::testing::Test {
+class PgOfficeRoles : public ::testing::Test {
   protected:
     void SetUp() override {
         TARVO_REQUIRE_DB(database);
@@ -57,7 +57,7 @@ class OfficeRoles : public ::testing::Test {
     std::unique_ptr<db::Connection> admin;
 };
 
-TEST_F(OfficeRoles, AClerkWorksWithEmployeesAndOnlyAddsAuditLines) {
+TEST_F(PgOfficeRoles, AClerkWorksWithEmployeesAndOnlyAddsAuditLines) {
     EXPECT_THROW(as_clerk(""), db::PasswordNeeded);
     EXPECT_THROW(as_clerk("wrong"), db::PasswordNeeded);
     auto clerk = as_clerk("pw-1");
@@ -90,7 +90,7 @@ TEST_F(OfficeRoles, AClerkWorksWithEmployeesAndOnlyAddsAuditLines) {
     EXPECT_EQ(as_clerk("pw-2")->authenticated_user(), clerk_name);
 }
 
-TEST_F(OfficeRoles, NoClerkIsMadeOfASuperuserOrTheOfficesOwnRoles) {
+TEST_F(PgOfficeRoles, NoClerkIsMadeOfASuperuserOrTheOfficesOwnRoles) {
     const std::string super = admin->authenticated_user();  // the test server's superuser
     for (const std::string& name : {super, roles.owner, roles.clerks, std::string()})
         EXPECT_THROW(schema::add_clerk(*admin, name, "x", roles), db::Error) << name;

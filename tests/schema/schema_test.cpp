@@ -94,6 +94,7 @@ TEST_P(Schema, DropRemovesEverything) {
     EXPECT_EQ(count("SELECT count(*) FROM employee"), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, Schema, ::testing::ValuesIn(testing_support::backend_names()));
+INSTANTIATE_TEST_SUITE_P(Db, Schema, ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace

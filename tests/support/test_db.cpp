@@ -25,6 +25,10 @@ std::vector<std::string> backend_names() {
     return {"sqlite", "postgresql"};
 }
 
+std::string backend_name(const testing::TestParamInfo<std::string>& info) {
+    return info.param;
+}
+
 std::string postgres_url() {
     const char* url = std::getenv("TARVO_TEST_PG_URL");
     return url ? url : "";

@@ -3,6 +3,8 @@
 // command starts one), and are skipped with the reason printed when it is not set.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -28,6 +30,9 @@ class TempDir {
 
 // "sqlite" and "postgresql": the parameter values of the backend suites.
 std::vector<std::string> backend_names();
+// Names each case of a backend suite after its backend (Suite.Case/postgresql), so that the
+// test command can run the PostgreSQL cases apart.
+std::string backend_name(const testing::TestParamInfo<std::string>& info);
 
 // The server URL for PostgreSQL tests, or empty when none is configured.
 std::string postgres_url();

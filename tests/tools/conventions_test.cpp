@@ -2,6 +2,9 @@
 // for each refused argument, usage errors, scripts that cannot be read; passwords never
 // printed back, and the help says where they go instead; a mistyped SQLite file not created;
 // the transcript's honest exit status.
+#include <algorithm>
+#include <filesystem>
+
 #include "schema/schema.h"
 #include "tests/support/faults.h"
 #include "tests/tools/programs.h"
@@ -61,7 +64,37 @@ TEST_F(Programs, RefusedArgumentsGetAReasonAndExitTwo) {
         Outcome r = run(c.program, c.args);
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+        // One line that points to the help, not the whole usage after every mistake.
+        const std::string name = std::filesystem::path(c.program).filename();
+        EXPECT_TRUE(r.err.starts_with(name + ": ")) << r.err;
+        EXPECT_TRUE(r.err.ends_with(" (see " + name + " --help)\n")) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }
+}
+
+// A database that cannot be opened is a bad call as well: one line naming it, status 2, and
+// nothing done; a display that cannot be opened ends the desktop the same way.
+TEST_F(Programs, WhatCannotBeOpenedIsOneLineAndStatusTwo) {
+    const std::string nowhere = (dir / "no" / "such.db").string();
+    const std::vector<std::pair<const char*, std::vector<std::string>>> calls = {
+        {TARVO_DB_TOOL, {"init", "--db", "sqlite:" + nowhere}},
+        {TARVO_SCRIPT_TOOL, {"--db", "sqlite:" + nowhere, script("")}},
+        {TARVO_COM_TOOL,
+         {"--connect", "Provider=SQLite;Data Source=" + nowhere, "Tarvo.Person", "GetAllData"}},
+        {TARVO_PROGRAM, {"--db", "sqlite:" + nowhere, "--headless", "--script", script("")}}};
+    for (const auto& [program, args] : calls) {
+        SCOPED_TRACE(program);
+        const Outcome r = run(program, args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_NE(r.err.find("open"), std::string::npos) << r.err;
+    }
+
+    environment = "env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY=:97";  // no X server there
+    const Outcome desktop = run(TARVO_PROGRAM, {"--db", database()});
+    EXPECT_EQ(desktop.status, 2);
+    EXPECT_EQ(desktop.err, "tarvo: 无法打开图形显示 :97（could not connect to display :97）\n");
 }
 
 TEST_F(Programs, ValuesWithAnEqualsSignAndScriptsThatCannotBeRead) {

@@ -11,7 +11,7 @@ namespace {
 
 using tools_test::Outcome;
 
-class Office : public tools_test::Programs {
+class PgOffice : public tools_test::Programs {
   protected:
     void SetUp() override {
         TARVO_REQUIRE_DB(database);
@@ -52,7 +52,7 @@ class Office : public tools_test::Programs {
     std::unique_ptr<db::Connection> admin;
 };
 
-TEST_F(Office, AClerkWorksThroughTheDefaultProfileAndTheAuditLineNamesTheRole) {
+TEST_F(PgOffice, AClerkWorksThroughTheDefaultProfileAndTheAuditLineNamesTheRole) {
     const std::string export_file = (dir / "list.xls").string();
     const std::string work =
         script("open w_employee\nclick cb_1\nrows dw_1\nanswer path " + export_file +
@@ -73,7 +73,7 @@ TEST_F(Office, AClerkWorksThroughTheDefaultProfileAndTheAuditLineNamesTheRole) {
     EXPECT_EQ(admin->query_all("SELECT count(*) FROM Syslog").rows.at(0).at(0), db::Value(1));
 }
 
-TEST_F(Office, NamesThatTheServerDidNotCheckAndMissingPasswordsAreRefused) {
+TEST_F(PgOffice, NamesThatTheServerDidNotCheckAndMissingPasswordsAreRefused) {
     environment = "PGPASSWORD=pw-7";
     Outcome named = run(TARVO_SCRIPT_TOOL, {"--user", "boss", script("open w_main\n")});
     EXPECT_EQ(named.status, 2);
@@ -97,7 +97,7 @@ TEST_F(Office, NamesThatTheServerDidNotCheckAndMissingPasswordsAreRefused) {
     }
 }
 
-TEST_F(Office, TheToolsTakeAProfileByName) {
+TEST_F(PgOffice, TheToolsTakeAProfileByName) {
     std::filesystem::create_directories(dir / "config" / "tarvo");
     std::ofstream(dir / "config" / "tarvo" / "tarvo.conf")
         << "default = local\n[local]\nsqlite = /nowhere.db\n";

@@ -100,15 +100,17 @@ TEST_F(Profiles, MistakesAreNamedWithTheirFileAndLine) {
 }
 
 // The URL a profile stands for reaches the server with libpq's own reading of it.
-TEST_F(Profiles, APostgresProfileReachesTheServer) {
+class PgProfiles : public Profiles {};
+
+TEST_F(PgProfiles, AProfileReachesTheServer) {
     testing_support::TestDatabase database{"postgresql"};
     TARVO_REQUIRE_DB(database);
     const std::string url = testing_support::postgres_url();  // postgresql://USER@HOST:PORT/DB
     const auto at = url.find('@'), colon = url.rfind(':'), slash = url.rfind('/');
     write("user", "default = office\n[office]\nhost = " + url.substr(at + 1, colon - at - 1) +
-                      "\nport = " + url.substr(colon + 1, slash - colon - 1) +
-                      "\ndbname = " + url.substr(slash + 1) +
-                      "\nuser = " + url.substr(13, at - 13) + "\napplication_name = tarvo office\n");
+                      "\nport = " + url.substr(colon + 1, slash - colon - 1) + "\ndbname = " +
+                      url.substr(slash + 1) + "\nuser = " + url.substr(13, at - 13) +
+                      "\napplication_name = tarvo office\n");
     auto conn = db::connect(*profiles::choose_database("", ""));
     EXPECT_EQ(conn->query_all("SELECT current_setting('application_name')").rows.at(0).at(0),
               db::Value("tarvo office"));

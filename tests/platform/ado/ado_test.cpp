@@ -184,7 +184,8 @@ TEST_P(AdoTest, RowsAreReadInWindowsNotAllAtOnce) {
     EXPECT_TRUE(rows.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, AdoTest, ::testing::ValuesIn(testing_support::backend_names()));
+INSTANTIATE_TEST_SUITE_P(Backends, AdoTest, ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 TEST(AdoConnection, BadConnectionStringsAndUnreachableServersFail) {
     testing_support::PrivateRegistry registry{{TARVO_ADO_MODULE}};

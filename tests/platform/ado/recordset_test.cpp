@@ -244,6 +244,7 @@ TEST_P(Recordsets, AFailurePartWayThroughIsNeverAShorterResult) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Recordsets,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace

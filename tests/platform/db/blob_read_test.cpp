@@ -130,11 +130,12 @@ TEST_P(BlobRead, ErrorsAreTheStatementsOwnAndLeaveTheTransactionUsable) {
     EXPECT_EQ(conn->query_all("SELECT count(*) FROM b").rows.at(0).at(0), db::Value(1));
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, BlobRead, ::testing::ValuesIn(testing_support::backend_names()));
+INSTANTIATE_TEST_SUITE_P(Db, BlobRead, ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 // The pieces are read for a byte block column only; for other columns the caller reads the
 // value whole.
-TEST(PiecesStatement, TakenForByteBlockColumnsOnly) {
+TEST(PgPiecesStatement, TakenForByteBlockColumnsOnly) {
     TestDatabase database("postgresql");
     if (!database.available()) GTEST_SKIP() << database.skip_reason();
     database.connect()->execute_script(
@@ -151,7 +152,7 @@ TEST(PiecesStatement, TakenForByteBlockColumnsOnly) {
     EXPECT_EQ(db::pg::read_blob_in_pieces(session, "SHOW server_version", {}, blob), -1);
 }
 
-TEST(PiecesStatement, KeepsTheStatementOnLinesOfItsOwn) {
+TEST(PgPiecesStatement, KeepsTheStatementOnLinesOfItsOwn) {
     const std::string s = db::pg::pieces_statement("SELECT photo FROM employee -- note;\n ;; ");
     EXPECT_NE(s.find("(\nSELECT photo FROM employee -- note\n) AS q0"), std::string::npos) << s;
 }

@@ -183,7 +183,8 @@ TEST_P(Values, AFractionBoundForAnIntegerColumnIsRefusedNotRounded) {
               (std::vector<std::vector<db::Value>>{{db::Value(2)}}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, Values, ::testing::ValuesIn(testing_support::backend_names()));
+INSTANTIATE_TEST_SUITE_P(Db, Values, ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 TEST(SqliteConnect, BadFilesAndUrlsAreReportedNotCrashed) {
     testing_support::TempDir dir;

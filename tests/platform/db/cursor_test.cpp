@@ -159,7 +159,8 @@ TEST_P(Cursors, RowSourcesReadInOneStatement) {
     EXPECT_EQ(sent(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, Cursors, ::testing::ValuesIn(testing_support::backend_names()));
+INSTANTIATE_TEST_SUITE_P(Db, Cursors, ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 TEST(PostgresCursor, AConnectionClosedUnderACursorEndsItWithAnError) {
     TestDatabase database("postgresql");

@@ -115,7 +115,8 @@ TEST_P(ErrorReasons, ALostConnection) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ErrorReasons,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 TEST(ErrorReason, MessagesInChineseAndUnknownCausesAreLeftAsTheyAre) {
     EXPECT_EQ(db::explain(-1, "08003", "数据库未连接"), "数据库未连接");

@@ -19,7 +19,7 @@ using testing_support::PasswordRole;
 using testing_support::ScopedEnv;
 using testing_support::TestDatabase;
 
-class Login : public ::testing::Test {
+class PgLogin : public ::testing::Test {
   protected:
     void SetUp() override {
         TARVO_REQUIRE_DB(database);
@@ -45,7 +45,7 @@ class Login : public ::testing::Test {
     PasswordRole role{database, "clerk", "s3cret:\\pw"};
 };
 
-TEST_F(Login, ThePasswordIsAskedForRefusedWhenWrongAndTaken) {
+TEST_F(PgLogin, ThePasswordIsAskedForRefusedWhenWrongAndTaken) {
     EXPECT_EQ(attempt(""), "wanted");
     EXPECT_EQ(attempt("wrong"), "refused");
     EXPECT_EQ(attempt(role.password()), "connected");
@@ -54,7 +54,7 @@ TEST_F(Login, ThePasswordIsAskedForRefusedWhenWrongAndTaken) {
     EXPECT_NE(conn->location().find("127.0.0.1:"), std::string::npos) << conn->location();
 }
 
-TEST_F(Login, ARememberedPasswordGoesToAPrivateFileAndServesTheNextLogIn) {
+TEST_F(PgLogin, ARememberedPasswordGoesToAPrivateFileAndServesTheNextLogIn) {
     std::ofstream(dir / "pgpass") << "# kept\nother:5432:*:someone:x\n";
     fs::permissions(dir / "pgpass", fs::perms::owner_read | fs::perms::owner_write);
     db::PasswordNeeded::Login login;

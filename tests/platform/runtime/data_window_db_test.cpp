@@ -380,7 +380,8 @@ TEST(DataWindowNoDatabase, RetrieveAndUpdateWithoutATransactionFail) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DataWindowDb,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 // The savepoint policy, counted: a statement inside an open transaction costs a savepoint
 // and its release on PostgreSQL and nothing more; a save is one unit whose statements carry
 // no guards of their own.
@@ -415,6 +416,7 @@ TEST_P(DataWindowDb, StatementsSentForARetrieveAndASaveInsideATransaction) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DataWindowConflict,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace

@@ -214,6 +214,7 @@ TEST_P(DataWindowControlTest, ACloseGuardThatSavesFreesTheWindowAfterTheWholeAct
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DataWindowControlTest,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace

@@ -224,6 +224,7 @@ TEST(ScriptSplit, QuotedWordsKeepWindowsPathsBlanksAndTabs) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ScriptDriverTest,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace

@@ -179,7 +179,8 @@ TEST_P(Sqlca, FailedCommitOfSwitchingAutocommitOnKeepsItOff) {
     EXPECT_EQ(count_on_other("eid = 'E10'"), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, Sqlca, ::testing::ValuesIn(testing_support::backend_names()));
+INSTANTIATE_TEST_SUITE_P(Db, Sqlca, ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 TEST(SqlcaConnect, FailuresGiveCodeAndText) {
     Transaction sqlca;

@@ -12,6 +12,7 @@
 #include "schema/schema.h"
 #include "tests/platform/runtime/demo_window.h"
 #include "tests/support/test_db.h"
+#include "tests/support/test_main.h"
 
 namespace {
 
@@ -112,5 +113,5 @@ TEST_F(ModelTest, HundredThousandRowsPassTheTester) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);  // QT_QPA_PLATFORM=offscreen in the test command
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return testing_support::run_all_tests();
 }

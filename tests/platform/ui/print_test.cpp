@@ -13,6 +13,7 @@
 #include "platform/ui/print_renderer.h"
 #include "tests/support/pdf_text.h"
 #include "tests/support/test_db.h"
+#include "tests/support/test_main.h"
 
 namespace {
 
@@ -175,5 +176,5 @@ TEST_F(PrintTest, TheOpenDatabaseOrAMissingFolderIsRefusedAndNothingIsLeftBehind
 int main(int argc, char** argv) {
     QApplication app(argc, argv);  // QT_QPA_PLATFORM=offscreen in the test command
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return testing_support::run_all_tests();
 }

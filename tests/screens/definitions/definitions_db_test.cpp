@@ -102,6 +102,7 @@ TEST_P(EmployeeDb, ListExportHasTheGridTitles) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, EmployeeDb,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace

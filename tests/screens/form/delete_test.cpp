@@ -85,7 +85,8 @@ TEST_P(FormDelete, DeleteOfARecordGoneMeanwhileTellsTheUser) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, FormDelete,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace
 }  // namespace form_test

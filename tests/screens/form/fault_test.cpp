@@ -40,7 +40,8 @@ TEST_P(FormFaults, SaveWhileTheFileIsLockedKeepsTheEditsAndTellsTheUser) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, FormFaults,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace
 }  // namespace form_test

@@ -184,7 +184,8 @@ TEST_P(FormOpenClose, RefusalIsClearedByTheNextSuccessfulSave) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, FormOpenClose,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace
 }  // namespace form_test

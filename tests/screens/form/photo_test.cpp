@@ -218,8 +218,8 @@ TEST_P(FormPhoto, TheOpenDatabaseIsNeitherAPhotoNorTheTemporaryFile) {
     EXPECT_EQ(stored_photo("E1"), e1_photo);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, FormPhoto,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+INSTANTIATE_TEST_SUITE_P(Backends, FormPhoto, ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace
 }  // namespace form_test

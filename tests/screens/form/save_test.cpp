@@ -254,7 +254,8 @@ TEST_P(FormSave, ChangeOfOtherColumnsByAnotherUserIsKept) {
     EXPECT_EQ(cell("E2", "phone"), "12345");
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, FormSave, ::testing::ValuesIn(testing_support::backend_names()));
+INSTANTIATE_TEST_SUITE_P(Backends, FormSave, ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace
 }  // namespace form_test

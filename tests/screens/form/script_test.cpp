@@ -15,6 +15,7 @@ TEST_P(FormScript, TranscriptMatches) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, FormScript,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace

@@ -130,6 +130,7 @@ windows
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ScriptedGridTest,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace

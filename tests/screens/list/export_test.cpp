@@ -130,7 +130,8 @@ TEST_P(ListExport, FailedAuditInsertIsRolledBackAndTold) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ListExport,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace
 }  // namespace list_test

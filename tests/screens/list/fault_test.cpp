@@ -155,7 +155,8 @@ TEST_P(ListFaults, TheOpenDatabaseIsNoExportTarget) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ListFaults,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace
 }  // namespace list_test

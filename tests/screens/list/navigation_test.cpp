@@ -249,7 +249,8 @@ TEST_P(ListNavigation, ExitButtonAndEscCloseTheList) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ListNavigation,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace
 }  // namespace list_test

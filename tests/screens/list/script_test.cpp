@@ -11,6 +11,7 @@ TEST_P(ListScript, TranscriptMatches) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ListScript,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace

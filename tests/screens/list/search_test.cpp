@@ -94,7 +94,8 @@ TEST_P(ListSearch, SearchHighlightsTheFirstRowAndSetsTheCounters) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ListSearch,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace
 }  // namespace list_test

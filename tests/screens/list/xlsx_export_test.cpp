@@ -173,7 +173,8 @@ TEST_P(ListWorkbook, AWorkbookThatCannotBeWrittenIsAFailureWithoutAnAuditLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ListWorkbook,
-                         ::testing::ValuesIn(testing_support::backend_names()));
+                         ::testing::ValuesIn(testing_support::backend_names()),
+                         testing_support::backend_name);
 
 }  // namespace
 }  // namespace list_test
