@@ -58,7 +58,8 @@ std::string numbered(const char* fmt, long n) {
 
 // Inserts rows in batches of multi-row INSERTs; `make_row` fills the values of row i.
 void insert_rows(db::Connection& conn, const std::string& table, const std::string& columns,
-                 int ncols, int count, const std::function<void(int, db::Params&)>& make_row) {
+                 int ncols, int count, const std::function<void(int, db::Params&)>& make_row,
+                 const RowsWritten& written) {
     const int batch = 200;
     std::string one = "(" + std::string(ncols * 2 - 1, '?') + ")";
     for (int i = 1; i < ncols * 2 - 1; i += 2) one[i + 1] = ',';
@@ -73,6 +74,7 @@ void insert_rows(db::Connection& conn, const std::string& table, const std::stri
             make_row(start + i, params);
         }
         conn.execute(sql, params);
+        if (written) written(n);
     }
 }
 
@@ -131,7 +133,8 @@ db::Bytes demo_photo(int index) {
     return b;
 }
 
-void fill_employees(db::Connection& conn, int count, int photos, std::uint32_t seed) {
+void fill_employees(db::Connection& conn, int count, int photos, std::uint32_t seed,
+                    const RowsWritten& written) {
     Rng rng(seed);
     // Numbers continue after the employees already there, so demo data can be added twice.
     const long first = static_cast<long>(scalar(conn, "SELECT count(*) FROM Employee")) + 1;
@@ -140,97 +143,117 @@ void fill_employees(db::Connection& conn, int count, int photos, std::uint32_t s
         "eid, ename, sex, born, naviteplace, nationality, school, bodyhigh, bodyweight, maerry,"
         " bornfrom, idcard, urgent, urgentphone, department, position, email, phone, mobile,"
         " qq, msn, othercontact, content, flag, photo";
-    insert_rows(conn, "Employee", cols, 25, count, [&](int i, db::Params& p) {
-        std::string eid = numbered(number_format, first + i);
-        std::string province = rng.pick(kProvinces);
-        p.emplace_back(eid);
-        p.emplace_back(rng.name());
-        p.emplace_back(rng.below(2) ? "男" : "女");
-        p.emplace_back(db::DateTime{1960 + rng.below(45), 1 + rng.below(12), 1 + rng.below(28)});
-        p.emplace_back(province);
-        p.emplace_back(rng.pick(kNations));
-        p.emplace_back(rng.pick(kSchools));
-        p.emplace_back(std::to_string(150 + rng.below(40)) + "cm");
-        p.emplace_back(std::to_string(45 + rng.below(45)) + "kg");
-        p.emplace_back(rng.below(2) ? "已" : "未");
-        p.emplace_back(province + rng.pick(kDistricts));
-        p.emplace_back("110" + rng.digits(15));
-        p.emplace_back(rng.name());
-        p.emplace_back("139" + rng.digits(8));
-        p.emplace_back(rng.pick(kDepartments));
-        p.emplace_back(rng.pick(kPositions));
-        p.emplace_back(numbered("user%ld@example.com", i + 1));
-        p.emplace_back("010-" + rng.digits(8));
-        p.emplace_back("13" + rng.digits(9));
-        p.emplace_back(rng.digits(9));
-        p.emplace_back(numbered("user%ld@msn.example", i + 1));
-        p.emplace_back(db::Value());
-        p.emplace_back(rng.below(5) == 0 ? db::Value("优秀员工") : db::Value());
-        p.emplace_back(rng.below(10) == 0 ? "0" : "1");
-        p.emplace_back(i < photos ? db::Value(demo_photo(i)) : db::Value());
-    });
+    insert_rows(
+        conn, "Employee", cols, 25, count,
+        [&](int i, db::Params& p) {
+            std::string eid = numbered(number_format, first + i);
+            std::string province = rng.pick(kProvinces);
+            p.emplace_back(eid);
+            p.emplace_back(rng.name());
+            p.emplace_back(rng.below(2) ? "男" : "女");
+            p.emplace_back(
+                db::DateTime{1960 + rng.below(45), 1 + rng.below(12), 1 + rng.below(28)});
+            p.emplace_back(province);
+            p.emplace_back(rng.pick(kNations));
+            p.emplace_back(rng.pick(kSchools));
+            p.emplace_back(std::to_string(150 + rng.below(40)) + "cm");
+            p.emplace_back(std::to_string(45 + rng.below(45)) + "kg");
+            p.emplace_back(rng.below(2) ? "已" : "未");
+            p.emplace_back(province + rng.pick(kDistricts));
+            p.emplace_back("110" + rng.digits(15));
+            p.emplace_back(rng.name());
+            p.emplace_back("139" + rng.digits(8));
+            p.emplace_back(rng.pick(kDepartments));
+            p.emplace_back(rng.pick(kPositions));
+            p.emplace_back(numbered("user%ld@example.com", i + 1));
+            p.emplace_back("010-" + rng.digits(8));
+            p.emplace_back("13" + rng.digits(9));
+            p.emplace_back(rng.digits(9));
+            p.emplace_back(numbered("user%ld@msn.example", i + 1));
+            p.emplace_back(db::Value());
+            p.emplace_back(rng.below(5) == 0 ? db::Value("优秀员工") : db::Value());
+            p.emplace_back(rng.below(10) == 0 ? "0" : "1");
+            p.emplace_back(i < photos ? db::Value(demo_photo(i)) : db::Value());
+        },
+        written);
 }
 
-std::int64_t fill_departments(db::Connection& conn, int count, std::uint32_t seed) {
+std::int64_t fill_departments(db::Connection& conn, int count, std::uint32_t seed,
+                              const RowsWritten& written) {
     Rng rng(seed);
     std::int64_t first = scalar(conn, "SELECT COALESCE(MAX(DeptID), 0) FROM HR_Dept") + 1;
     int tops = std::max(1, count / 20);
-    insert_rows(conn, "HR_Dept", "DeptID, DeptName, DeptOrder, DeptParentID, DeptMemo", 5, count,
-                [&](int i, db::Params& p) {
-                    p.emplace_back(first + i);
-                    p.emplace_back(rng.pick(kDepartments) + std::to_string(i + 1));
-                    p.emplace_back(i + 1);
-                    p.emplace_back(i < tops ? db::Value() : db::Value(first + rng.below(i)));
-                    p.emplace_back(rng.below(4) == 0 ? db::Value("重点部门") : db::Value(""));
-                });
+    insert_rows(
+        conn, "HR_Dept", "DeptID, DeptName, DeptOrder, DeptParentID, DeptMemo", 5, count,
+        [&](int i, db::Params& p) {
+            p.emplace_back(first + i);
+            p.emplace_back(rng.pick(kDepartments) + std::to_string(i + 1));
+            p.emplace_back(i + 1);
+            p.emplace_back(i < tops ? db::Value() : db::Value(first + rng.below(i)));
+            p.emplace_back(rng.below(4) == 0 ? db::Value("重点部门") : db::Value(""));
+        },
+        written);
     sync_identity(conn, "HR_Dept", "DeptID");
     return first;
 }
 
-void fill_persons(db::Connection& conn, int count, int departments, std::uint32_t seed) {
+void fill_persons(db::Connection& conn, int count, int departments, std::uint32_t seed,
+                  const RowsWritten& written) {
     Rng rng(seed);
     const char* cols =
         "DeptID, PersonName, PersonSex, PersonBirthday, PersonDuty, PersonAddr, PersonPhone,"
         " PersonEmail, PersonWeb, PersonPhoto, PersonMomo, PersonType, PersonAccount, PersonPwd";
-    insert_rows(conn, "HR_Person", cols, 14, count, [&](int i, db::Params& p) {
-        p.emplace_back(departments > 0 ? db::Value(1 + rng.below(departments)) : db::Value());
-        p.emplace_back(rng.name());
-        p.emplace_back(rng.below(2) ? "男" : "女");
-        p.emplace_back(numbered("%ld-01-01", 1960 + rng.below(45)));
-        p.emplace_back(rng.pick(kPositions));
-        p.emplace_back(rng.pick(kProvinces) + "市中心路" + std::to_string(1 + rng.below(300)) +
-                       "号");
-        p.emplace_back("010-" + rng.digits(8));
-        p.emplace_back(numbered("person%ld@example.com", i + 1));
-        p.emplace_back("");
-        p.emplace_back("");
-        p.emplace_back("");
-        p.emplace_back(std::to_string(1 + rng.below(3)));
-        p.emplace_back(numbered("p%ld", i + 1));
-        p.emplace_back(rng.digits(6));
-    });
+    insert_rows(
+        conn, "HR_Person", cols, 14, count,
+        [&](int i, db::Params& p) {
+            p.emplace_back(departments > 0 ? db::Value(1 + rng.below(departments)) : db::Value());
+            p.emplace_back(rng.name());
+            p.emplace_back(rng.below(2) ? "男" : "女");
+            p.emplace_back(numbered("%ld-01-01", 1960 + rng.below(45)));
+            p.emplace_back(rng.pick(kPositions));
+            p.emplace_back(rng.pick(kProvinces) + "市中心路" + std::to_string(1 + rng.below(300)) +
+                           "号");
+            p.emplace_back("010-" + rng.digits(8));
+            p.emplace_back(numbered("person%ld@example.com", i + 1));
+            p.emplace_back("");
+            p.emplace_back("");
+            p.emplace_back("");
+            p.emplace_back(std::to_string(1 + rng.below(3)));
+            p.emplace_back(numbered("p%ld", i + 1));
+            p.emplace_back(rng.digits(6));
+        },
+        written);
 }
 
-void fill_messages(db::Connection& conn, int count, int persons, std::uint32_t seed) {
+void fill_messages(db::Connection& conn, int count, int persons, std::uint32_t seed,
+                   const RowsWritten& written) {
     Rng rng(seed);
-    insert_rows(conn, "DATA_Msg", "PersonID, MsgContent, MsgFromPersonID, MsgTitle", 4, count,
-                [&](int, db::Params& p) {
-                    int n = std::max(1, persons);
-                    p.emplace_back(1 + rng.below(n));
-                    p.emplace_back("请" + rng.name() + "于下周" + std::to_string(1 + rng.below(5)) +
-                                   "参加部门会议。");
-                    p.emplace_back(rng.below(4) == 0 ? db::Value() : db::Value(1 + rng.below(n)));
-                    p.emplace_back(rng.pick(kTitles));
-                });
+    insert_rows(
+        conn, "DATA_Msg", "PersonID, MsgContent, MsgFromPersonID, MsgTitle", 4, count,
+        [&](int, db::Params& p) {
+            int n = std::max(1, persons);
+            p.emplace_back(1 + rng.below(n));
+            p.emplace_back("请" + rng.name() + "于下周" + std::to_string(1 + rng.below(5)) +
+                           "参加部门会议。");
+            p.emplace_back(rng.below(4) == 0 ? db::Value() : db::Value(1 + rng.below(n)));
+            p.emplace_back(rng.pick(kTitles));
+        },
+        written);
 }
 
-void fill_demo(db::Connection& conn, const DemoSize& size, std::uint32_t seed) {
+void fill_demo(db::Connection& conn, const DemoSize& size, std::uint32_t seed,
+               const std::function<void(long done, long total)>& progress) {
+    const long total =
+        static_cast<long>(size.employees) + size.departments + size.persons + size.messages;
+    long done = 0;
+    RowsWritten written;
+    if (progress) written = [&](int rows) { progress(done += rows, total); };
     conn.begin();
     try {
-        fill_employees(conn, size.employees, size.photos, seed);
-        fill_departments(conn, size.departments, seed);
-        fill_persons(conn, size.persons, size.departments, seed);
-        fill_messages(conn, size.messages, size.persons, seed);
+        fill_employees(conn, size.employees, size.photos, seed, written);
+        fill_departments(conn, size.departments, seed, written);
+        fill_persons(conn, size.persons, size.departments, seed, written);
+        fill_messages(conn, size.messages, size.persons, seed, written);
         conn.commit();
     } catch (...) {
         conn.rollback();

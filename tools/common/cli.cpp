@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tarvo_version.h"
+
 namespace cli {
 
 std::string Arguments::value(std::string_view option, std::string fallback) const {
@@ -40,10 +42,15 @@ Parser& Parser::options_first() {
     return *this;
 }
 
-int Parser::refuse(std::string_view reason) const {
-    std::fprintf(stderr, "%s: %.*s\n%s", program_.c_str(), static_cast<int>(reason.size()),
-                 reason.data(), usage_.c_str());
+int usage_error(std::string_view program, std::string_view reason) {
+    const int p = static_cast<int>(program.size());
+    std::fprintf(stderr, "%.*s: %.*s (see %.*s --help)\n", p, program.data(),
+                 static_cast<int>(reason.size()), reason.data(), p, program.data());
     return kUsageError;
+}
+
+int Parser::refuse(std::string_view reason) const {
+    return usage_error(program_, reason);
 }
 
 std::optional<Arguments> Parser::parse(int argc, char** argv, int& exit_status) const {

@@ -1,7 +1,9 @@
 // The command-line convention every program of the module follows: --help prints the usage
 // to standard output (exit 0), --version the version; options take their value as
-// "--opt value" or "--opt=value"; a refused argument gets a one-line reason and the usage
-// on standard error (exit 2), as do missing or extra arguments.
+// "--opt value" or "--opt=value". Exit status: 0 the work was done, 1 the work failed, 2 a
+// bad call (a refused, missing or extra argument) or a database that cannot be opened.
+// Errors go to standard error as one line, "PROGRAM: reason", a bad call's with a pointer
+// to --help.
 #pragma once
 
 #include <map>
@@ -42,7 +44,7 @@ class Parser {
     // printed (`exit_status` 0) or the arguments were refused with their reason
     // (`exit_status` 2).
     std::optional<Arguments> parse(int argc, char** argv, int& exit_status) const;
-    // Prints "PROGRAM: reason" and the usage to standard error; returns 2.
+    // Prints "PROGRAM: reason (see PROGRAM --help)" to standard error; returns 2.
     int refuse(std::string_view reason) const;
 
   private:
@@ -51,6 +53,9 @@ class Parser {
     std::size_t min_ = 0, max_ = 0;
     bool options_first_ = false;
 };
+
+// What Parser::refuse prints, for programs that parse their own arguments; returns 2.
+int usage_error(std::string_view program, std::string_view reason);
 
 // A whole number from `min` to `max` given to `option`; nullopt with `reason` set otherwise.
 std::optional<long> whole_number(std::string_view option, std::string_view text, long min, long max,

@@ -44,7 +44,8 @@ Arguments: a decimal integer is a 4-byte integer; null is Null; empty is Empty; 
 or anything in double quotes ("5", "null"), is text. Name:=value passes a value by name.
 In a batch, blank lines and lines starting with # are skipped.
 
-Exit status: 0 when every call succeeded, 1 when a call failed, 2 for a usage error.
+Exit status: 0 when every call succeeded, 1 when a call failed, 2 for a usage error or a
+database that cannot be opened (nothing is called then).
 The registry is $TARVO_REGISTRY, else $XDG_CONFIG_HOME/tarvo/registry, else
 ~/.config/tarvo/registry.
 )";
@@ -58,8 +59,7 @@ struct Options {
 };
 
 int usage(const std::string& why) {
-    std::cerr << "tarvo-com: " << why << "\nTry 'tarvo-com --help'.\n";
-    return exit_usage;
+    return cli::usage_error("tarvo-com", why);
 }
 
 // Parses the options before the first other word; returns false with a message on error.
@@ -203,6 +203,10 @@ int main(int argc, char** argv) {
         return registration(options.rest[0], options.rest[1]);
     }
     Session session(options.connect);
+    if (const Outcome opened = session.open(); !opened.ok) {
+        std::cerr << "tarvo-com: cannot open the database: " << opened.description << '\n';
+        return exit_usage;
+    }
     if (options.batch) {
         if (!options.rest.empty()) return usage("--batch reads its calls from standard input");
         return run_batch(session, options.format);

@@ -118,7 +118,7 @@ Outcome invoke(IDispatch* object, const std::string& what, const std::string& me
     return out;
 }
 
-Outcome Session::open_connection() {
+Outcome Session::open() {
     if (connection_ || !connection_string_) return succeeded();
     if (connection_failure_) return *connection_failure_;
     Ptr<IDispatch> conn;
@@ -152,7 +152,7 @@ Outcome Session::object_for(const std::string& progid, IDispatch** object) {
         *object = found->second.get();
         return succeeded();
     }
-    Outcome opened = open_connection();
+    Outcome opened = open();
     if (!opened.ok) return opened;
     Ptr<IDispatch> created;
     HRESULT h = CreateObject(progid, created.out());

@@ -31,9 +31,11 @@ class Session {
     Outcome call(const std::string& progid, const std::string& method,
                  const std::vector<Argument>& args);
 
+    // Opens the session's connection, once; succeeds at once for a session without one.
+    Outcome open();
+
   private:
     Outcome object_for(const std::string& progid, com::IDispatch** object);
-    Outcome open_connection();
 
     std::optional<std::string> connection_string_;
     std::optional<Outcome> connection_failure_;

@@ -53,6 +53,27 @@ void summary(db::Connection& conn, const std::string& url) {
     }
 }
 
+// Rows written so far, on one line of a terminal; nothing when standard error is a file or
+// a pipe, where a log would fill with carriage returns.
+class Progress {
+  public:
+    Progress() : on_terminal_(::isatty(STDERR_FILENO)) {}
+    ~Progress() {
+        if (shown_ >= 0) std::fputs("\n", stderr);
+    }
+    void show(long done, long total) {
+        const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
+        if (!on_terminal_ || percent == shown_) return;
+        shown_ = percent;
+        std::fprintf(stderr, "\rtarvo-db: %ld of %ld rows written (%d%%)", done, total, percent);
+        std::fflush(stderr);
+    }
+
+  private:
+    bool on_terminal_;
+    int shown_ = -1;
+};
+
 // A new clerk's password: typed twice on a terminal, else one line of standard input.
 std::optional<std::string> new_password(const std::string& clerk, std::string& why) {
     if (!::isatty(STDIN_FILENO)) {
@@ -115,11 +136,21 @@ int main(int argc, char** argv) {
     schema::OfficeRoles roles;
     roles.owner = args->value("--owner", roles.owner);
     roles.clerks = args->value("--group", roles.clerks);
+    // A database that cannot be opened is a bad call (2); work that fails on it is 1.
+    login::LoggedIn session;
     try {
-        login::LoggedIn session = defaultdb::open(target, true, false, login::on_terminal());
+        session = defaultdb::open(target, true, false, login::on_terminal());
+    } catch (const db::Error& e) {
+        std::fprintf(stderr, "tarvo-db: cannot open %s: %s\n", db::masked(target.url).c_str(),
+                     e.what());
+        return cli::kUsageError;
+    }
+    try {
         db::Connection& conn = *session.conn;
         if (cmd == "demo") {
-            schema::fill_demo(conn, size, static_cast<std::uint32_t>(std::rand()));
+            Progress progress;
+            schema::fill_demo(conn, size, static_cast<std::uint32_t>(std::rand()),
+                              [&](long done, long total) { progress.show(done, total); });
         } else if (cmd == "office") {
             schema::set_up_office(conn, roles);
             std::printf("Set up: the tables belong to %s; clerks are members of %s.\n",
