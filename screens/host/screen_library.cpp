@@ -1,5 +1,7 @@
 #include "screens/host/screen_library.h"
 
+#include <dlfcn.h>
+
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -19,12 +21,14 @@ void split_into(std::string_view items, std::vector<std::filesystem::path>& out)
     }
 }
 
-// The folder the installed module lives in, relative to the running program.
-std::filesystem::path installed_folder() {
+// The folder of the runtime library this code is part of. Installed, the screen library lies
+// beside it; in the build tree it is in its own folder, TARVO_SCREENS_FROM_RUNTIME away.
+std::filesystem::path runtime_folder() {
+    Dl_info info{};
+    if (!::dladdr(reinterpret_cast<void*>(&runtime_folder), &info) || !info.dli_fname) return {};
     std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) return {};
-    return exe.parent_path().parent_path() / TARVO_INSTALL_LIBDIR / "tarvo";
+    auto file = std::filesystem::weakly_canonical(info.dli_fname, ec);
+    return ec ? std::filesystem::path() : file.parent_path();
 }
 
 // Collects what the entry hands over; registered only when all of it is sound.
@@ -69,8 +73,12 @@ std::vector<std::filesystem::path> ScreenLibrary::library_list(std::string_view 
     split_into(option, list);
     if (!list.empty()) return list;  // a list the user names is the whole list
     if (const char* env = std::getenv("TARVO_LIBRARY_PATH")) split_into(env, list);
-    if (auto installed = installed_folder(); !installed.empty()) list.push_back(installed);
-    list.emplace_back(TARVO_BUILD_SCREENS_DIR);
+    if (const auto beside = runtime_folder(); !beside.empty()) {
+        list.push_back(beside);
+        std::error_code ec;
+        const auto built = (beside / TARVO_SCREENS_FROM_RUNTIME).lexically_normal();
+        if (std::filesystem::is_directory(built, ec)) list.push_back(built);
+    }
     return list;
 }
 

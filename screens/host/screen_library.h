@@ -43,9 +43,9 @@ class ScreenLibrary {
     static constexpr const char* kFileName = "libtarvo_screens.so";
 
     // The library list: the items of `option` (a --library value) when it names any;
-    // otherwise those of $TARVO_LIBRARY_PATH, then the folder the program was installed
-    // with and the build's own folder. Items are separated by ':' and are folders or
-    // module files.
+    // otherwise those of $TARVO_LIBRARY_PATH, then the folder of the runtime library (where
+    // the installed module lies) and, in the build tree, the screens' own folder. Items are
+    // separated by ':' and are folders or module files.
     static std::vector<std::filesystem::path> library_list(std::string_view option = {});
 
     // Finds the module on `list`, loads it and registers what it hands over. Null, with
