@@ -11,3 +11,4 @@ install(FILES app/tarvo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/application
 install(FILES app/tarvo.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR})
+include(${CMAKE_CURRENT_LIST_DIR}/devel.cmake)
