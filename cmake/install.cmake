@@ -4,7 +4,7 @@
 # the icon to share.
 set(tarvo_libdir ${CMAKE_INSTALL_LIBDIR}/tarvo)
 install(TARGETS tarvo tarvo-script tarvo-db tarvo-com RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(TARGETS tarvo_text tarvo_db tarvo_runtime tarvo_com
+install(TARGETS tarvo_text tarvo_db tarvo_runtime
         LIBRARY DESTINATION ${tarvo_libdir})
 install(TARGETS tarvo_screens tarvo_component tarvo_ado LIBRARY DESTINATION ${tarvo_libdir})
 install(FILES app/tarvo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
