@@ -7,7 +7,8 @@ set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME runtime)
 install(TARGETS tarvo tarvo-script tarvo-db tarvo-com RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 set_target_properties(tarvo tarvo-script tarvo-db tarvo-com
                       PROPERTIES INSTALL_RPATH "$ORIGIN/../${TARVO_INSTALL_LIBDIR}")
-install(TARGETS tarvo_text tarvo_db tarvo_runtime tarvo_com tarvo_screens tarvo_component tarvo_ado
+# libtarvo_com, which clients link, is installed with the developer files (cmake/devel.cmake).
+install(TARGETS tarvo_text tarvo_db tarvo_runtime tarvo_screens tarvo_component tarvo_ado
         LIBRARY DESTINATION ${TARVO_INSTALL_LIBDIR} NAMELINK_SKIP)
 install(FILES app/tarvo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES app/tarvo.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
@@ -15,5 +16,6 @@ install(FILES app/org.tarvo.Tarvo.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATAD
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR} PATTERN screenshots EXCLUDE)
 
+include(${CMAKE_CURRENT_LIST_DIR}/devel.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/manuals.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/package.cmake)

@@ -59,7 +59,13 @@ void remove_registration(com::RegistryData& r) {
         r.remove_tree("Interface\\" + c.iface.iid.to_string());
     }
     r.remove_tree(typelib_key() + "\\" + version());
-    if (!r.has_key(typelib_key() + "\\")) r.remove_tree(typelib_key());
+    // The library's key goes with its last version.
+    const std::string below = typelib_key() + "\\";
+    for (const std::string& key : r.keys())
+        if (key.size() > below.size() && !com::CaseLess()(key.substr(0, below.size()), below) &&
+            !com::CaseLess()(below, key.substr(0, below.size())))
+            return;
+    r.remove_tree(typelib_key());
 }
 
 }  // namespace tarvo

@@ -1,5 +1,6 @@
 // The entry points of the data-access server module (libtarvo_ado.so).
 #include "platform/ado/objects.h"
+#include "platform/ado/registration.h"
 #include "platform/com/activation.h"
 #include "platform/com/error_info.h"
 #include "platform/com/registry.h"
@@ -9,15 +10,13 @@ using namespace com;
 namespace {
 
 struct AdoClass {
-    const char* progid;
-    const char* name;
     const CLSID& clsid;
     ClassFactory::Create create;
 };
 
 const AdoClass classes[] = {
-    {"ADODB.Connection", "Connection", ado::CLSID_Connection, ado::create_connection},
-    {"ADODB.Recordset", "Recordset", ado::CLSID_Recordset, ado::create_recordset},
+    {ado::CLSID_Connection, ado::create_connection},
+    {ado::CLSID_Recordset, ado::create_recordset},
 };
 
 std::string own_path() {
@@ -46,17 +45,7 @@ TARVO_EXPORT HRESULT DllCanUnloadNow() {
 TARVO_EXPORT HRESULT DllRegisterServer() {
     std::string path = own_path();
     try {
-        edit_registry([&](RegistryData& r) {
-            for (const auto& c : classes) {
-                std::string clsid = c.clsid.to_string();
-                r.set(c.progid, "", c.name);
-                r.set(std::string(c.progid) + "\\CLSID", "", clsid);
-                r.set("CLSID\\" + clsid, "", c.name);
-                r.set("CLSID\\" + clsid + "\\InprocServer32", "", path);
-                r.set("CLSID\\" + clsid + "\\InprocServer32", "ThreadingModel", "Apartment");
-                r.set("CLSID\\" + clsid + "\\ProgID", "", c.progid);
-            }
-        });
+        edit_registry([&](RegistryData& r) { ado::write_registration(r, path); });
     } catch (const std::exception& e) {
         return report_error(SELFREG_E_CLASS, GUID_NULL, "ADODB", e.what());
     }
@@ -65,12 +54,7 @@ TARVO_EXPORT HRESULT DllRegisterServer() {
 
 TARVO_EXPORT HRESULT DllUnregisterServer() {
     try {
-        edit_registry([&](RegistryData& r) {
-            for (const auto& c : classes) {
-                r.remove_tree(c.progid);
-                r.remove_tree("CLSID\\" + c.clsid.to_string());
-            }
-        });
+        edit_registry([](RegistryData& r) { ado::remove_registration(r); });
     } catch (const std::exception& e) {
         return report_error(SELFREG_E_CLASS, GUID_NULL, "ADODB", e.what());
     }

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <mutex>
 
@@ -160,7 +161,23 @@ HRESULT register_server(const std::string& path) {
 }
 
 HRESULT unregister_server(const std::string& path) {
-    return call_entry(path, "DllUnregisterServer");
+    std::error_code ec;
+    if (path.empty() || std::filesystem::exists(path, ec) || ec)
+        return call_entry(path, "DllUnregisterServer");
+    // The file is gone, so its DllUnregisterServer cannot run: the entries that name it are
+    // removed from the user's registry as that function would have removed them.
+    const std::filesystem::path file = registry_path();
+    try {
+        RegistryData now = read_registry();
+        if (!remove_server_entries(now, path, file.parent_path()))
+            return fail(CO_E_DLLNOTFOUND, "the server " + path +
+                                              " does not exist and no entry of the registry " +
+                                              file.string() + " names it");
+        edit_registry([&](RegistryData& r) { remove_server_entries(r, path, file.parent_path()); });
+    } catch (const std::exception& e) {
+        return fail(SELFREG_E_CLASS, "cannot remove the entries of " + path + ": " + e.what());
+    }
+    return S_OK;
 }
 
 std::string module_path_of(const void* address) {

@@ -5,13 +5,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
 
+#include "platform/com/activation.h"
+
 namespace com {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -21,6 +26,10 @@ char lower(char c) {
 
 std::string_view value_name(std::string_view name) {
     return name == "@" ? "" : name;
+}
+
+bool same(std::string_view a, std::string_view b) {
+    return !CaseLess()(a, b) && !CaseLess()(b, a);
 }
 
 bool is_below(std::string_view key, std::string_view parent) {
@@ -56,12 +65,70 @@ class FileLock {
     int fd_;
 };
 
-RegistryData read_file(const std::filesystem::path& path) {
+RegistryData read_file(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return {};
     std::stringstream text;
     text << in.rdbuf();
-    return RegistryData::parse(text.str());
+    try {
+        return RegistryData::parse(text.str());
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(path.string() + ": " + e.what());
+    }
+}
+
+std::vector<std::string_view> parts_of(std::string_view key) {
+    std::vector<std::string_view> parts;
+    for (std::size_t at = 0;;) {
+        std::size_t end = key.find('\\', at);
+        parts.push_back(key.substr(at, end == std::string_view::npos ? end : end - at));
+        if (end == std::string_view::npos) return parts;
+        at = end + 1;
+    }
+}
+
+// Keys whose default value is a file or a folder: a class's server, a type library's file,
+// the type library's help folder.
+bool holds_path(std::string_view key) {
+    std::string_view last = key.substr(key.rfind('\\') + 1);
+    return same(last, "InprocServer32") || same(last, "linux64") || same(last, "HELPDIR");
+}
+
+// A relative path taken against `folder`; an empty folder value is `folder` itself.
+std::string resolve(const std::string& value, std::string_view key, const fs::path& folder) {
+    if (fs::path(value).is_absolute() || folder.empty()) return value;
+    if (value.empty() && !same(key.substr(key.rfind('\\') + 1), "HELPDIR")) return value;
+    fs::path p = (folder / value).lexically_normal();
+    if (!p.has_filename() && p.has_relative_path()) p = p.parent_path();  // no trailing slash
+    return p.string();
+}
+
+void resolve_paths(RegistryData& data, const fs::path& folder) {
+    for (const std::string& key : data.keys()) {
+        if (!holds_path(key)) continue;
+        if (auto value = data.get(key)) data.set(key, "", resolve(*value, key, folder));
+    }
+}
+
+// A path as two spellings of one file compare equal; the file need not exist.
+fs::path comparable(const fs::path& p) {
+    std::error_code ec;
+    fs::path out = fs::weakly_canonical(fs::absolute(p, ec), ec);
+    return ec ? p.lexically_normal() : out;
+}
+
+// The folders of $XDG_CONFIG_DIRS in order, or /etc/xdg; relative entries do not count.
+std::vector<fs::path> config_dirs() {
+    std::vector<fs::path> out;
+    const char* list = std::getenv("XDG_CONFIG_DIRS");
+    std::string_view rest = list && *list ? list : "/etc/xdg";
+    while (!rest.empty()) {
+        std::size_t end = rest.find(':');
+        fs::path dir(rest.substr(0, end));
+        if (dir.is_absolute()) out.push_back(dir);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    return out;
 }
 
 // What tells one state of the registry file from another without reading it.
@@ -82,11 +149,11 @@ FileStamp stamp_of(const std::string& path) {
 }
 
 // The registry as last read. Creating an object looks a class up several times, so the
-// file is parsed once and then only checked with stat().
+// files are parsed once and then only checked with stat().
 struct Snapshot {
     std::mutex mutex;
-    std::string path;
-    FileStamp stamp;
+    std::vector<std::string> paths;
+    std::vector<FileStamp> stamps;
     std::shared_ptr<const RegistryData> data;
 };
 
@@ -155,6 +222,10 @@ std::vector<std::string> RegistryData::keys() const {
     return out;
 }
 
+void RegistryData::overlay(const RegistryData& upper) {
+    for (const auto& [k, values] : upper.keys_) keys_[k] = values;
+}
+
 std::string RegistryData::serialize() const {
     std::string out =
         "; Tarvo class registry. [key] starts a key; name=value lines follow; @ is "
@@ -194,12 +265,28 @@ RegistryData RegistryData::parse(std::string_view text) {
     return data;
 }
 
-std::filesystem::path registry_path() {
+fs::path registry_path() {
     if (const char* p = std::getenv("TARVO_REGISTRY"); p && *p) return p;
     if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x)
-        return std::filesystem::path(x) / "tarvo" / "registry";
+        return fs::path(x) / "tarvo" / "registry";
     const char* home = std::getenv("HOME");
-    return std::filesystem::path(home && *home ? home : "/tmp") / ".config" / "tarvo" / "registry";
+    return fs::path(home && *home ? home : "/tmp") / ".config" / "tarvo" / "registry";
+}
+
+fs::path shipped_registry_path() {
+    // The library does not move while it is loaded.
+    static const fs::path path = [] {
+        std::string self = module_path_of(reinterpret_cast<const void*>(&shipped_registry_path));
+        return self.empty() ? fs::path() : fs::path(self).parent_path() / "registry";
+    }();
+    return path;
+}
+
+std::vector<fs::path> registry_search_path() {
+    std::vector<fs::path> out{registry_path()};
+    for (const fs::path& dir : config_dirs()) out.push_back(dir / "tarvo" / "registry");
+    if (fs::path shipped = shipped_registry_path(); !shipped.empty()) out.push_back(shipped);
+    return out;
 }
 
 RegistryData read_registry() {
@@ -207,34 +294,99 @@ RegistryData read_registry() {
 }
 
 std::shared_ptr<const RegistryData> registry_snapshot() {
-    std::string path = registry_path().string();
-    // Taken before the file is read: a change after it makes the next call read again.
-    FileStamp stamp = stamp_of(path);
+    std::vector<std::string> paths;
+    std::vector<FileStamp> stamps;
+    for (const fs::path& p : registry_search_path()) {
+        paths.push_back(p.string());
+        // Taken before the file is read: a change after it makes the next call read again.
+        stamps.push_back(stamp_of(paths.back()));
+    }
     Snapshot& s = snapshot();
     std::lock_guard lock(s.mutex);
-    if (s.data && s.path == path && s.stamp == stamp) return s.data;
-    auto data =
-        std::make_shared<const RegistryData>(stamp.exists ? read_file(path) : RegistryData());
-    s.path = std::move(path);
-    s.stamp = stamp;
+    if (s.data && s.paths == paths && s.stamps == stamps) return s.data;
+    // From the last file to the first, so that each file's keys replace those of the files
+    // after it.
+    RegistryData merged;
+    for (std::size_t i = paths.size(); i-- > 0;) {
+        if (!stamps[i].exists) continue;
+        RegistryData layer = read_file(paths[i]);
+        resolve_paths(layer, fs::path(paths[i]).parent_path());
+        merged.overlay(layer);
+    }
+    auto data = std::make_shared<const RegistryData>(std::move(merged));
+    s.paths = std::move(paths);
+    s.stamps = std::move(stamps);
     s.data = data;
     return data;
 }
 
+bool remove_server_entries(RegistryData& r, const fs::path& server, const fs::path& folder) {
+    const fs::path target = comparable(server);
+    auto names_server = [&](const std::string& key) {
+        auto value = r.get(key);
+        return value && !value->empty() && comparable(resolve(*value, key, folder)) == target;
+    };
+    struct Library {
+        std::string id, version;
+    };
+    std::vector<std::string> classes;
+    std::vector<Library> libraries;
+    for (const std::string& key : r.keys()) {
+        auto p = parts_of(key);
+        if (p.size() == 3 && same(p[0], "CLSID") && same(p[2], "InprocServer32") &&
+            names_server(key))
+            classes.emplace_back(p[1]);
+        else if (p.size() == 5 && same(p[0], "TypeLib") && same(p[4], "linux64") &&
+                 names_server(key))
+            libraries.push_back({std::string(p[1]), std::string(p[2])});
+    }
+    if (classes.empty() && libraries.empty()) return false;
+
+    auto is_class = [&](const std::optional<std::string>& id) {
+        return id && std::any_of(classes.begin(), classes.end(),
+                                 [&](const std::string& c) { return same(c, *id); });
+    };
+    std::vector<std::string> doomed;
+    for (const std::string& key : r.keys()) {
+        auto p = parts_of(key);
+        // A ProgID naming one of the classes.
+        if (p.size() == 2 && same(p[1], "CLSID") && !same(p[0], "CLSID") && is_class(r.get(key)))
+            doomed.emplace_back(p[0]);
+        // An interface one of the type library versions describes.
+        if (p.size() == 3 && same(p[0], "Interface") && same(p[2], "TypeLib")) {
+            auto id = r.get(key), version = r.get(key, "Version");
+            for (const Library& l : libraries)
+                if (id && same(*id, l.id) && (!version || same(*version, l.version)))
+                    doomed.push_back("Interface\\" + std::string(p[1]));
+        }
+    }
+    for (const std::string& c : classes) doomed.push_back("CLSID\\" + c);
+    for (const Library& l : libraries) doomed.push_back("TypeLib\\" + l.id + "\\" + l.version);
+    for (const std::string& key : doomed) r.remove_tree(key);
+    for (const Library& l : libraries) {
+        std::string library = "TypeLib\\" + l.id;
+        auto keys = r.keys();
+        if (std::none_of(keys.begin(), keys.end(),
+                         [&](const std::string& k) { return is_below(k, library); }))
+            r.remove_tree(library);
+    }
+    return true;
+}
+
 void edit_registry(const std::function<void(RegistryData&)>& change) {
-    std::filesystem::path path = registry_path();
-    if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
+    fs::path path = registry_path();
+    if (path.has_parent_path()) fs::create_directories(path.parent_path());
     FileLock lock(path.string() + ".lock");
     RegistryData data = read_file(path);
     change(data);
-    std::filesystem::path tmp = path.string() + ".tmp." + std::to_string(::getpid());
+    fs::path tmp = path.string() + ".tmp." + std::to_string(::getpid());
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
         out << data.serialize();
         out.flush();
         if (!out) throw std::runtime_error("cannot write the registry " + tmp.string());
     }
-    std::filesystem::rename(tmp, path);
+    fs::rename(tmp, path);
     forget_snapshot();  // this process sees its own change even within one clock tick
 }
 

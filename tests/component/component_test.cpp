@@ -360,6 +360,29 @@ TEST(ComponentRegistration, WritesExactlyItsEntriesAndRemovesThem) {
     EXPECT_FALSE(why.description.empty());
 }
 
+// Unregistering leaves another version of the type library; and a server file that is gone,
+// whose DllUnregisterServer cannot run, loses exactly the entries that function removes.
+TEST(ComponentRegistration, AServerThatIsGoneIsUnregisteredAsItWouldUnregisterItself) {
+    testing_support::PrivateRegistry registry{{TARVO_ADO_MODULE}};
+    const std::string lib = "TypeLib\\{FE284729-8E08-44DB-B8C0-37D4F6CD4CE9}";
+    edit_registry([&](RegistryData& r) { r.set(lib + "\\2.0", "", "Tarvo 2"); });
+    const std::string before = read_registry().serialize();
+    ASSERT_EQ(register_server(TARVO_COMPONENT_MODULE), S_OK);
+    ASSERT_EQ(unregister_server(TARVO_COMPONENT_MODULE), S_OK);
+    EXPECT_EQ(read_registry().serialize(), before);
+
+    testing_support::TempDir dir;
+    const std::filesystem::path copy = dir / "libtarvo_component.so";
+    std::filesystem::copy_file(TARVO_COMPONENT_MODULE, copy);
+    ASSERT_EQ(register_server(copy.string()), S_OK);
+    EXPECT_EQ(read_registry().get(lib + "\\1.0\\409\\linux64"),
+              std::filesystem::canonical(copy).string());
+    std::filesystem::remove(copy);
+    ASSERT_EQ(unregister_server(copy.string()), S_OK);
+    EXPECT_EQ(read_registry().serialize(), before);
+    EXPECT_EQ(unregister_server(copy.string()), CO_E_DLLNOTFOUND);  // nothing names it now
+}
+
 TEST(ComponentServer, CanUnloadOnlyWithoutObjectsOrLocks) {
     void* module = ::dlopen(TARVO_COMPONENT_MODULE, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(module, nullptr);

@@ -46,8 +46,9 @@ In a batch, blank lines and lines starting with # are skipped.
 
 Exit status: 0 when every call succeeded, 1 when a call failed, 2 for a usage error or a
 database that cannot be opened (nothing is called then).
-The registry is $TARVO_REGISTRY, else $XDG_CONFIG_HOME/tarvo/registry, else
-~/.config/tarvo/registry.
+Classes are looked up in $TARVO_REGISTRY, else $XDG_CONFIG_HOME/tarvo/registry, else
+~/.config/tarvo/registry (what register and unregister change), then in tarvo/registry of
+$XDG_CONFIG_DIRS (default /etc/xdg), then in the registry installed in lib/tarvo.
 )";
 
 struct Options {

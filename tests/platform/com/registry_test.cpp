@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/com/registry.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/test_db.h"
 
 using namespace com;
@@ -70,6 +71,11 @@ TEST(RegistryFile, LivesWhereTarvoRegistryPointsAndIsEditedInPlace) {
     ::unsetenv("TARVO_REGISTRY");
 }
 
+void write_file(const std::filesystem::path& path, const std::string& text) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
 // Another program rewriting the file in place (same inode), with the given modification time.
 void write_in_place(const std::string& path, const std::string& text, timespec mtime) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
@@ -79,6 +85,7 @@ void write_in_place(const std::string& path, const std::string& text, timespec m
 
 TEST(RegistrySnapshot, IsReadAgainOnlyWhenSizeOrTimeOfTheFileChanged) {
     testing_support::TempDir dir;
+    testing_support::ScopedEnv no_admin("XDG_CONFIG_DIRS", dir.path().string());
     std::string path = (dir / "registry").string();
     ::setenv("TARVO_REGISTRY", path.c_str(), 1);
     EXPECT_TRUE(registry_snapshot()->keys().empty());  // no file yet
@@ -134,6 +141,88 @@ TEST(RegistrySnapshot, ThreadsReadWhileTheRegistryIsRewritten) {
     EXPECT_EQ(bad, 0);
     EXPECT_EQ(registry_snapshot()->get("Counter"), "100");
     ::unsetenv("TARVO_REGISTRY");
+}
+
+TEST(RegistryLayers, AreTheUsersFileThenTheAdministratorsThenTheShippedOne) {
+    testing_support::TempDir dir;
+    testing_support::ScopedEnv user("TARVO_REGISTRY", (dir / "user" / "registry").string());
+    testing_support::ScopedEnv admin(
+        "XDG_CONFIG_DIRS",
+        (dir / "admin").string() + ":relative/ignored::" + (dir / "vendor").string());
+    using Paths = std::vector<std::filesystem::path>;
+    EXPECT_EQ(registry_search_path(),
+              (Paths{dir / "user" / "registry", dir / "admin" / "tarvo" / "registry",
+                     dir / "vendor" / "tarvo" / "registry", shipped_registry_path()}));
+
+    write_file(dir / "admin" / "tarvo" / "registry",
+               "[CLSID\\{A}\\InprocServer32]\n@=servers/../servers/a.so\nThreadingModel=Apartment\n"
+               "[A.One\\CLSID]\n@={A}\n[TypeLib\\{L}\\1.0\\HELPDIR]\n@=\n");
+    const std::string vendor = (dir / "vendor" / "tarvo" / "registry").string();
+    write_file(vendor, "[A.One\\CLSID]\n@={B}\n[B.Two\\CLSID]\n@={B}\n");
+    edit_registry(
+        [](RegistryData& r) { r.set("CLSID\\{A}\\InprocServer32", "", "/home/me/a.so"); });
+
+    auto merged = registry_snapshot();
+    // A key of the user's file wins whole: the administrator's threading model is gone too.
+    EXPECT_EQ(merged->get("CLSID\\{A}\\InprocServer32"), "/home/me/a.so");
+    EXPECT_FALSE(merged->get("CLSID\\{A}\\InprocServer32", "ThreadingModel"));
+    EXPECT_EQ(merged->get("A.One\\CLSID"), "{A}");  // the administrator's before the vendor's
+    EXPECT_EQ(merged->get("B.Two\\CLSID"), "{B}");
+    EXPECT_EQ(registry_snapshot(), merged);  // nothing changed: no new read
+
+    // Without the user's entry the administrator's shows, its relative paths taken from
+    // its own folder (an empty help folder is that folder).
+    edit_registry([](RegistryData& r) { r.remove_tree("CLSID\\{A}"); });
+    merged = registry_snapshot();
+    const auto admin_dir = dir / "admin" / "tarvo";
+    EXPECT_EQ(merged->get("CLSID\\{A}\\InprocServer32"), (admin_dir / "servers" / "a.so").string());
+    EXPECT_EQ(merged->get("CLSID\\{A}\\InprocServer32", "ThreadingModel"), "Apartment");
+    EXPECT_EQ(merged->get("TypeLib\\{L}\\1.0\\HELPDIR"), admin_dir.string());
+
+    // A change of a lower file is seen at the next look-up, and so is a broken one.
+    write_in_place(vendor, "[B.Two\\CLSID]\n@={C}\n", {1700000000, 0});
+    EXPECT_EQ(registry_snapshot()->get("B.Two\\CLSID"), "{C}");
+    write_in_place(vendor, "[B.Two]\nbroken\n", {1700000001, 0});
+    EXPECT_THROW(registry_snapshot(), std::runtime_error);
+    std::filesystem::remove(vendor);
+    EXPECT_FALSE(registry_snapshot()->get("B.Two\\CLSID"));
+}
+
+// The entries of two servers that matter for removing the first, and two versions of one
+// type library, the second belonging to the second server.
+RegistryData two_servers(const std::string& first) {
+    RegistryData r;
+    r.set("A.One\\CLSID", "", "{A}");
+    r.set("CLSID\\{A}\\InprocServer32", "", first);
+    r.set("CLSID\\{A}\\ProgID", "", "A.One");
+    r.set("Interface\\{I}\\TypeLib", "", "{L}");
+    r.set("Interface\\{I}\\TypeLib", "Version", "1.0");
+    r.set("TypeLib\\{L}\\1.0\\409\\linux64", "", first);
+    r.set("B.Two\\CLSID", "", "{B}");
+    r.set("CLSID\\{B}\\InprocServer32", "", "/srv/b.so");
+    r.set("Interface\\{J}\\TypeLib", "", "{L}");
+    r.set("Interface\\{J}\\TypeLib", "Version", "2.0");
+    r.set("TypeLib\\{L}\\2.0\\409\\linux64", "", "/srv/b.so");
+    return r;
+}
+
+TEST(RegistryLayers, AServerThatIsGoneLosesItsEntriesAndNoOtherOne) {
+    RegistryData r = two_servers("/gone/lib/a.so");
+    EXPECT_TRUE(remove_server_entries(r, "/gone/./x/../lib/a.so", "/"));  // another spelling
+    std::vector<std::string> expected = {"B.Two\\CLSID", "CLSID\\{B}\\InprocServer32",
+                                         "Interface\\{J}\\TypeLib",
+                                         "TypeLib\\{L}\\2.0\\409\\linux64"};
+    EXPECT_EQ(r.keys(), expected);
+    EXPECT_FALSE(remove_server_entries(r, "/gone/lib/a.so", "/"));  // nothing left to remove
+
+    // A relative path is taken against the file's folder; with its last version goes the
+    // type library's key.
+    r = two_servers("lib/a.so");
+    r.remove_tree("TypeLib\\{L}\\2.0");
+    r.create_key("TypeLib\\{L}");
+    EXPECT_FALSE(remove_server_entries(r, "/elsewhere/lib/a.so", "/gone"));
+    EXPECT_TRUE(remove_server_entries(r, "/gone/lib/a.so", "/gone"));
+    EXPECT_FALSE(r.has_key("TypeLib\\{L}"));
 }
 
 }  // namespace

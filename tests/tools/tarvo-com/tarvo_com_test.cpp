@@ -295,3 +295,34 @@ TEST_F(TarvoComTest, InvalidUtf8IsRefusedBeforeAnythingIsSentAndJsonStaysValid) 
 }
 
 }  // namespace
+
+// The Python example drives a tarvo-com co-process through the line protocol: answers come
+// one per request while its standard input stays open, failures with code and description.
+TEST_F(TarvoComTest, ThePythonExampleTalksTheLineProtocol) {
+    if (std::system("command -v python3 > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "python3 is not installed";
+    {
+        auto db = db::connect("sqlite:" + db_path);
+        db->execute(
+            "INSERT INTO HR_Person (DeptID, PersonName, PersonSex) VALUES (1, '张三', '男')");
+    }
+    // A co-process that answered only at the end of its input would hang the example.
+    const std::string cmd = "timeout 60 python3 " + quote(TARVO_PYTHON_EXAMPLE) + " --tarvo-com " +
+                            quote(TARVO_COM_TOOL) + " " + quote(db_path) + " > " +
+                            quote((dir / "out").string()) + " 2> " + quote((dir / "err").string());
+    const int raw = std::system(cmd.c_str());
+    ToolRun r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file(dir / "out"),
+              read_file(dir / "err")};
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> expected = {
+        "added: True",
+        "departments:",
+        "1\t 质量部 \t7\tNULL\t备注",
+        "people:",
+        "1\t1\t张三\t男\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL\tNULL",
+        "failed: 0x800A0BB9 Argument out of range: the page number must be 1 or more, not 0",
+        "GetError: Argument out of range: the page number must be 1 or more, not 0",
+        "exit status: 1",
+    };
+    EXPECT_EQ(r.lines(), expected) << r.err;
+}
