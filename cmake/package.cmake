@@ -9,13 +9,14 @@ set(CPACK_PACKAGE_VERSION ${TARVO_VERSION})
 set(CPACK_PACKAGE_VENDOR "Tarvo maintainers")
 set(CPACK_PACKAGE_CONTACT "Tarvo maintainers <maintainers@tarvo.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "employee management: employee list, form and data component")
-set(CPACK_PACKAGE_DESCRIPTION
-    "The employee module of an office suite: the desktop program tarvo with the employee list\n"
-    "(员工管理: search, export with an audit line) and the employee form (员工信息: add,\n"
-    "change and delete records with a photo), on an embedded SQLite database or an office's\n"
-    "PostgreSQL server; the data component Tarvo.Department, Tarvo.Person and Tarvo.Message,\n"
-    "registered for every user; and the tools tarvo-script, tarvo-db and tarvo-com.")
-string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+# The first line of each package's description is the summary above (CPack adds it).
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "\
+The employee module of an office suite: the desktop program tarvo with the
+employee list (员工管理: search, export with an audit line) and the employee
+form (员工信息: add, change and delete records with a photo), on an embedded
+SQLite database or an office's PostgreSQL server. The data component's classes
+Tarvo.Department, Tarvo.Person and Tarvo.Message are registered for every
+user. The tools tarvo-script, tarvo-db and tarvo-com come with it.")
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)
@@ -38,11 +39,10 @@ set(CPACK_DEBIAN_DEV_PACKAGE_NAME tarvo-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "tarvo (= ${TARVO_VERSION})")
 set(CPACK_DEBIAN_DEV_PACKAGE_RECOMMENDS "pkg-config, cmake, g++")
-set(CPACK_DEBIAN_DEV_DESCRIPTION
-    "client development files of the employee module's data component\n"
-    "Headers, pkg-config file and CMake package for programs that create the data component's\n"
-    "classes by ProgID and call them by name (VARIANT, BSTR, SAFEARRAY, error information).")
-set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_DEBIAN_DEV_DESCRIPTION "\
+Client development files of the data component: headers, a pkg-config file and
+a CMake package for programs that create the component's classes by ProgID and
+call them by name (VARIANT, BSTR, SAFEARRAY, error information).")
 
 # What Debian asks of every package: its copyright and changelog in its documents folder.
 configure_file(packaging/changelog.in ${PROJECT_BINARY_DIR}/packaging/changelog @ONLY)

@@ -13,36 +13,14 @@
 #include <vector>
 
 #include "schema/schema.h"
+#include "tests/install/shell.h"
 #include "tests/support/test_db.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string l; std::getline(in, l);) out.push_back(l);
-    return out;
-}
+using namespace install_test;
 
 // One installation for all tests of the program: installing takes seconds.
 class InstalledTree : public ::testing::Test {
@@ -73,13 +51,7 @@ class InstalledTree : public ::testing::Test {
     static fs::path prefix() { return root_->path() / "prefix"; }
 
     static Outcome shell(const std::string& command, const std::string& input = "") {
-        const fs::path io = root_->path();
-        std::ofstream(io / "in", std::ios::binary) << input;
-        const std::string cmd = command + " < " + quote((io / "in").string()) + " > " +
-                                quote((io / "out").string()) + " 2> " +
-                                quote((io / "err").string());
-        const int raw = std::system(cmd.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read(io / "out"), read(io / "err")};
+        return install_test::shell(root_->path(), command, input);
     }
 
     // A program run as a user of the installed tree runs it: a home of their own with no
@@ -108,16 +80,8 @@ testing_support::TempDir* InstalledTree::root_ = nullptr;
 
 TEST_F(InstalledTree, NamesNoFileOfTheBuildFolderAndVersionsTheAutomationLibrary) {
     const std::string build = fs::canonical(TARVO_BUILD_DIR).string();
-    std::vector<std::string> naming_it;
-    for (const auto& entry : fs::recursive_directory_iterator(prefix())) {
-        if (entry.is_symlink()) {
-            if (fs::read_symlink(entry.path()).string().find(build) != std::string::npos)
-                naming_it.push_back(entry.path().string());
-        } else if (entry.is_regular_file() && read(entry.path()).find(build) != std::string::npos) {
-            naming_it.push_back(entry.path().string());
-        }
-    }
-    EXPECT_EQ(naming_it, std::vector<std::string>{}) << "the build folder is " << build;
+    EXPECT_EQ(files_naming(prefix(), build), std::vector<std::string>{})
+        << "the build folder is " << build;
 
     // Clients link the versioned name; the link name alone serves the linker.
     const fs::path lib = prefix() / TARVO_PRIVATE_LIBDIR;
