@@ -16,6 +16,7 @@
 #include "platform/runtime/replace_file.h"
 #include "platform/runtime/script_driver.h"
 #include "platform/ui/print_renderer.h"
+#include "tools/common/cli.h"
 #include "tools/common/profiles.h"
 #include "tools/tarvo-db/default_db.h"
 
@@ -39,7 +40,7 @@ Desktop::Desktop(Options options)
 Desktop::~Desktop() = default;
 
 int Desktop::fail(const std::string& message) {
-    std::fprintf(stderr, "tarvo: %s\n", message.c_str());
+    std::fprintf(stderr, "tarvo: %s\n", cli::one_line(message).c_str());
     // Somebody looking at the screen sees it too (offscreen, nobody would).
     if (!options_.headless && QGuiApplication::platformName() != "offscreen")
         QMessageBox::critical(nullptr, "员工管理系统", QString::fromStdString(message));
@@ -55,6 +56,7 @@ bool Desktop::connect_database() {
         return false;
     }
     url_ = target.url;
+    shown_ = target.shown();
     // On a server the user is whom it authenticated; a name given here would make the
     // audit line say what nobody checked.
     if (target.on_server() && !options_.user.empty()) {
@@ -78,7 +80,7 @@ bool Desktop::connect_database() {
              "）：请在终端上运行，或使用 ~/.pgpass 或 PGPASSWORD");
         return false;
     } catch (const db::Error& e) {
-        fail("无法打开数据库 " + db::masked(url_) + "：" + db::explain(e));
+        fail("无法打开数据库 " + shown_ + "：" + db::explain(e));
         return false;
     }
     std::int64_t count = 0;
@@ -154,7 +156,7 @@ int Desktop::run_script() {
     try {
         inspection = db::connect(url_, password_);
     } catch (const db::Error& e) {
-        return fail("无法打开数据库 " + db::masked(url_) + "：" + e.what());
+        return fail("无法打开数据库 " + shown_ + "：" + e.what());
     }
     runtime::ScriptDriver driver(app_, scripted_, std::cout);
     driver.set_database(inspection.get());

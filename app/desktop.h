@@ -47,6 +47,7 @@ class Desktop {
 
     Options options_;
     std::string url_;
+    std::string shown_;     // the database as the user named it, for messages
     std::string password_;  // the one the log-in took, for the script's own connection
     bool login_cancelled_ = false;
     runtime::ScriptedInteraction scripted_;

@@ -91,6 +91,25 @@ TEST_F(Programs, WhatCannotBeOpenedIsOneLineAndStatusTwo) {
         EXPECT_NE(r.err.find("open"), std::string::npos) << r.err;
     }
 
+    // A server that refuses: libpq's hint on a line of its own joins the line. A profile is
+    // named by its name, not by the URL made of it.
+    std::filesystem::create_directories(dir / "config" / "tarvo");
+    std::ofstream(dir / "config" / "tarvo" / "tarvo.conf")
+        << "default = office\n[office]\nhost = 127.0.0.1\nport = 1\ndbname = hr\n";
+    for (const auto& args :
+         {std::vector<std::string>{"init"},
+          std::vector<std::string>{"init", "--db", "postgresql://u@127.0.0.1:1/x"}}) {
+        const Outcome r = run(TARVO_DB_TOOL, args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_NE(r.err.find("Is the server running"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("?host="), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(args.size() == 1 ? "cannot open profile office: "
+                                              : "cannot open postgresql://u@127.0.0.1:1/x: "),
+                  std::string::npos)
+            << r.err;
+    }
+
     environment = "env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY=:97";  // no X server there
     const Outcome desktop = run(TARVO_PROGRAM, {"--db", database()});
     EXPECT_EQ(desktop.status, 2);

@@ -3,6 +3,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -113,6 +114,19 @@ std::optional<Arguments> Parser::parse(int argc, char** argv, int& exit_status) 
     if (out.positional.size() > max_) {
         exit_status = refuse("unexpected argument " + out.positional[max_]);
         return std::nullopt;
+    }
+    return out;
+}
+
+std::string one_line(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\n' && text[i] != '\r') {
+            out += text[i];
+            continue;
+        }
+        while (i + 1 < text.size() && std::isspace(static_cast<unsigned char>(text[i + 1]))) ++i;
+        if (i + 1 < text.size() && !out.empty()) out += ' ';
     }
     return out;
 }

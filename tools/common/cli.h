@@ -57,6 +57,10 @@ class Parser {
 // What Parser::refuse prints, for programs that parse their own arguments; returns 2.
 int usage_error(std::string_view program, std::string_view reason);
 
+// `text` on one line: a line break and the blanks after it become one blank (libpq's
+// messages end with a hint on a line of its own).
+std::string one_line(std::string_view text);
+
 // A whole number from `min` to `max` given to `option`; nullopt with `reason` set otherwise.
 std::optional<long> whole_number(std::string_view option, std::string_view text, long min, long max,
                                  std::string& reason);

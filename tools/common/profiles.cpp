@@ -168,19 +168,24 @@ const Profile* Config::default_profile() const {
 }
 
 std::optional<std::string> choose_database(const std::string& db_option,
-                                           const std::string& profile_option) {
+                                           const std::string& profile_option,
+                                           std::string* profile_name) {
+    auto chosen = [profile_name](const Profile& p) {
+        if (profile_name) *profile_name = p.name;
+        return p.url;
+    };
     if (!db_option.empty() && !profile_option.empty())
         throw ConfigError("--db and --profile name two databases; give one");
     if (!db_option.empty()) return db_option;
     const Config config = Config::load();
     if (!profile_option.empty()) {
-        if (const Profile* p = config.find(profile_option)) return p->url;
+        if (const Profile* p = config.find(profile_option)) return chosen(*p);
         std::string looked;
         for (const fs::path& f : Config::search_path()) looked += " " + f.string();
         throw ConfigError("no profile " + profile_option + " in tarvo.conf (looked in" + looked +
                           ")");
     }
-    if (const Profile* p = config.default_profile()) return p->url;
+    if (const Profile* p = config.default_profile()) return chosen(*p);
     return std::nullopt;
 }
 

@@ -76,7 +76,9 @@ class Config {
 // the default profile; nullopt when there is none of them (the program's own default, such
 // as the embedded database). Throws ConfigError for an unknown profile, --db with
 // --profile, or a configuration that cannot be read.
+// `profile_name`, when given, is set to the name of the profile chosen ("" for --db).
 std::optional<std::string> choose_database(const std::string& db_option,
-                                           const std::string& profile_option);
+                                           const std::string& profile_option,
+                                           std::string* profile_name = nullptr);
 
 }  // namespace profiles

@@ -205,7 +205,8 @@ int main(int argc, char** argv) {
     }
     Session session(options.connect);
     if (const Outcome opened = session.open(); !opened.ok) {
-        std::cerr << "tarvo-com: cannot open the database: " << opened.description << '\n';
+        std::cerr << "tarvo-com: cannot open the database: " << cli::one_line(opened.description)
+                  << '\n';
         return exit_usage;
     }
     if (options.batch) {

@@ -39,8 +39,14 @@ bool prepare(db::Connection& conn, bool demo) {
 }
 
 Target choose(const std::string& db_option, const std::string& profile_option) {
-    const std::optional<std::string> chosen = profiles::choose_database(db_option, profile_option);
-    return chosen ? Target{*chosen, false} : Target{default_url(), true};
+    std::string profile;
+    const std::optional<std::string> chosen =
+        profiles::choose_database(db_option, profile_option, &profile);
+    return chosen ? Target{*chosen, false, profile} : Target{default_url(), true, ""};
+}
+
+std::string Target::shown() const {
+    return profile.empty() ? db::masked(url) : "profile " + profile;
 }
 
 login::LoggedIn open(const Target& target, bool prepare, bool demo, const login::Asker& ask) {

@@ -23,8 +23,12 @@ bool prepare(db::Connection& conn, bool demo);
 struct Target {
     std::string url;
     bool embedded = false;
+    std::string profile;  // the profile of tarvo.conf it comes from, if any
     // A database server: the user is the role it authenticates.
     bool on_server() const { return !url.starts_with("sqlite:"); }
+    // The database as the user named it, for messages: a profile by its name (its URL holds
+    // parameters the user never wrote), a URL without its password.
+    std::string shown() const;
 };
 
 // --db URL, else the profile --profile names, else the default profile of tarvo.conf, else

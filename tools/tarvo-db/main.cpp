@@ -45,8 +45,8 @@ std::string usage_text() {
            "        from ~/.pgpass (mode 0600) or PGPASSWORD, never the URL, which ps shows\n";
 }
 
-void summary(db::Connection& conn, const std::string& url) {
-    std::printf("Database: %s\n", db::masked(url).c_str());
+void summary(db::Connection& conn, const std::string& shown) {
+    std::printf("Database: %s\n", shown.c_str());
     for (const char* t : {"Employee", "Syslog", "HR_Dept", "HR_Person", "DATA_Msg"}) {
         auto n = conn.query_all(std::string("SELECT count(*) FROM ") + t).rows[0][0].as_integer();
         std::printf("  %-10s %lld rows\n", t, static_cast<long long>(n));
@@ -141,8 +141,8 @@ int main(int argc, char** argv) {
     try {
         session = defaultdb::open(target, true, false, login::on_terminal());
     } catch (const db::Error& e) {
-        std::fprintf(stderr, "tarvo-db: cannot open %s: %s\n", db::masked(target.url).c_str(),
-                     e.what());
+        std::fprintf(stderr, "tarvo-db: cannot open %s: %s\n", target.shown().c_str(),
+                     cli::one_line(e.what()).c_str());
         return cli::kUsageError;
     }
     try {
@@ -168,9 +168,9 @@ int main(int argc, char** argv) {
                         roles.clerks.c_str());
             return 0;
         }
-        summary(conn, target.url);
+        summary(conn, target.shown());
     } catch (const db::Error& e) {
-        std::fprintf(stderr, "tarvo-db: %s\n", e.what());
+        std::fprintf(stderr, "tarvo-db: %s\n", cli::one_line(e.what()).c_str());
         return 1;
     }
     return 0;

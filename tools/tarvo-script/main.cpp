@@ -86,8 +86,8 @@ int main(int argc, char** argv) {
                                   login::on_terminal());
         inspection = db::connect(db::existing_only(target.url), session.password);
     } catch (const db::Error& e) {
-        std::fprintf(stderr, "tarvo-script: cannot open %s: %s\n", db::masked(target.url).c_str(),
-                     e.what());
+        std::fprintf(stderr, "tarvo-script: cannot open %s: %s\n", target.shown().c_str(),
+                     cli::one_line(e.what()).c_str());
         return cli::kUsageError;
     }
 
