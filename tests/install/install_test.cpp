@@ -13,14 +13,14 @@
 #include <vector>
 
 #include "schema/schema.h"
-#include "tests/install/shell.h"
+#include "tests/support/shell.h"
 #include "tests/support/test_db.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using namespace install_test;
+using namespace testing_support;
 
 // One installation for all tests of the program: installing takes seconds.
 class InstalledTree : public ::testing::Test {
@@ -51,7 +51,7 @@ class InstalledTree : public ::testing::Test {
     static fs::path prefix() { return root_->path() / "prefix"; }
 
     static Outcome shell(const std::string& command, const std::string& input = "") {
-        return install_test::shell(root_->path(), command, input);
+        return testing_support::shell(root_->path(), command, input);
     }
 
     // A program run as a user of the installed tree runs it: a home of their own with no

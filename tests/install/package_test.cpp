@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/install/shell.h"
+#include "tests/support/shell.h"
 #include "tests/support/test_db.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using namespace install_test;
+using namespace testing_support;
 
 bool have(const std::string& program) {
     return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
@@ -52,7 +52,7 @@ class PackagedTree : public ::testing::Test {
     static fs::path unpacked_root() { return root_->path() / "root"; }
     static fs::path usr() { return unpacked_root() / "usr"; }
     static Outcome shell(const std::string& command, const std::string& input = "") {
-        return install_test::shell(root_->path(), command, input);
+        return testing_support::shell(root_->path(), command, input);
     }
     // The package file whose name starts with `name` and a '_'.
     static fs::path deb(const std::string& name) {

@@ -11,26 +11,18 @@
 #include <vector>
 
 #include "schema/schema.h"
+#include "tests/support/shell.h"
 #include "tests/support/test_db.h"
 
 namespace tools_test {
 
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
-inline std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using testing_support::Outcome;
+using testing_support::quote;
 
 class Programs : public ::testing::Test {
   protected:
     Outcome run(const std::string& program, const std::vector<std::string>& args,
                 const std::string& input = "") {
-        std::ofstream(dir / "in", std::ios::binary) << input;
         // The programs see this test's folders only: no configuration of the user's.
         std::string cmd =
             limits + "QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=" + quote(dir.path()) +
@@ -38,17 +30,9 @@ class Programs : public ::testing::Test {
             " XDG_CONFIG_HOME=" + quote(dir / "config") + " XDG_CONFIG_DIRS=" + quote(dir / "etc") +
             " " + environment + " " + quote(program);
         for (const auto& a : args) cmd += " " + quote(a);
-        cmd += " < " + quote((dir / "in").string()) + " > " + quote((dir / "out").string()) +
-               " 2> " + quote((dir / "err").string());
-        const int raw = std::system(cmd.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read(dir / "out"), read(dir / "err")};
+        return testing_support::shell(dir.path(), cmd, input);
     }
-    static std::string read(const std::filesystem::path& p) {
-        std::ifstream in(p);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    static std::string read(const std::filesystem::path& p) { return testing_support::read(p); }
     std::string database() {
         const std::string path = (dir / "tools.db").string();
         auto conn = db::connect("sqlite:" + path);

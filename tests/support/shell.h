@@ -1,5 +1,5 @@
-// Running commands of an installed tree from a test: a shell line with its input, output and
-// error kept in files of a scratch folder.
+// Programs run from a test as a user runs them, from a shell, with their standard input,
+// output and error kept in files of a scratch folder.
 #pragma once
 
 #include <sys/wait.h>
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace install_test {
+namespace testing_support {
 
 struct Outcome {
     int status;
@@ -64,4 +64,4 @@ inline std::vector<std::string> files_naming(const std::filesystem::path& root,
     return naming;
 }
 
-}  // namespace install_test
+}  // namespace testing_support
