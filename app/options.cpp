@@ -34,7 +34,11 @@ std::string usage_text() {
            "  --screenshot DIR  save PNG pictures of the windows where the script says\n"
            "                    `screenshot NAME`\n"
            "  --allow-errors    with --script: exit 0 although the screens reported errors\n"
-           "  --help, --version\n";
+           "  --help, --version\n"
+           "\n"
+           "Exit status: 0 when the program ended normally (a --script: every line ran and\n"
+           "the screens reported no error), 1 otherwise, 2 for a bad call or what cannot be\n"
+           "opened (a database, the display, the screen library).\n";
 }
 
 std::optional<Options> parse_options(int argc, char** argv, int& exit_status) {

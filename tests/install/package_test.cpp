@@ -4,6 +4,7 @@
 // that the unpacked programs reach every class with no registration step.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -107,6 +108,11 @@ TEST_F(PackagedTree, TwoPackagesOfOneVersionWithTheirFilesWhereDebianLooks) {
 TEST_F(PackagedTree, NothingNamesTheBuildMachineAndLibrariesAreFoundBesideEachOther) {
     EXPECT_EQ(files_naming(unpacked_root(), fs::canonical(TARVO_SOURCE_DIR).string()),
               std::vector<std::string>{});
+    // Nor the home of the user who built it (the manual pages come from --help).
+    if (const char* home = std::getenv("HOME"); home && *home) {
+        EXPECT_EQ(files_naming(unpacked_root(), std::string(home) + "/.local/share/tarvo"),
+                  std::vector<std::string>{});
+    }
     for (const auto& entry : fs::recursive_directory_iterator(usr())) {
         if (!entry.is_regular_file() || entry.is_symlink()) continue;
         if (read(entry.path()).substr(0, 4) !=

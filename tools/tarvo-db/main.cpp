@@ -38,11 +38,13 @@ std::string usage_text() {
            "        is asked for twice on a terminal, else read as one line of standard input\n"
            "\n"
            "URL     sqlite:PATH or postgresql://USER@HOST:PORT/DB; without --db or --profile\n"
-           "        the default profile of tarvo.conf, else " +
-           defaultdb::default_url() +
-           "\n"
+           "        the default profile of tarvo.conf, else the embedded database\n"
+           "        ~/.local/share/tarvo/tarvo.db (under $XDG_DATA_HOME when set).\n"
            "        A password the server wants is asked for on a terminal; it may also come\n"
-           "        from ~/.pgpass (mode 0600) or PGPASSWORD, never the URL, which ps shows\n";
+           "        from ~/.pgpass (mode 0600) or PGPASSWORD, never the URL, which ps shows\n"
+           "\n"
+           "Exit status: 0 when the work was done, 1 when it failed, 2 for a bad call or a\n"
+           "database that cannot be opened.\n";
 }
 
 void summary(db::Connection& conn, const std::string& shown) {

@@ -30,9 +30,8 @@ std::string usage_text() {
            "  --db URL          sqlite:PATH or postgresql://USER@HOST:PORT/DB; a SQLite file\n"
            "                    named here must exist\n"
            "  --profile NAME    a database named in tarvo.conf; without --db or --profile the\n"
-           "                    default profile, else the embedded database " +
-           defaultdb::default_url() +
-           ".\n"
+           "                    default profile, else the embedded database\n"
+           "                    ~/.local/share/tarvo/tarvo.db (under $XDG_DATA_HOME when set).\n"
            "                    A password is asked for on the terminal, or comes from\n"
            "                    ~/.pgpass (mode 0600) or PGPASSWORD: ps shows the URL to all\n"
            "  --prepare         create the tables the database lacks (the file too)\n"
@@ -45,8 +44,8 @@ std::string usage_text() {
            "  SCRIPT            the script file; - or nothing reads standard input\n"
            "\n"
            "Exit status: 0 when every line ran (and, without --allow-errors, the screens\n"
-           "reported no runtime or database error), 1 otherwise, 2 for a bad call or a screen\n"
-           "library that cannot be loaded.\n";
+           "reported no runtime or database error), 1 otherwise, 2 for a bad call, a database\n"
+           "that cannot be opened or a screen library that cannot be loaded.\n";
 }
 
 }  // namespace
