@@ -22,7 +22,9 @@ QIcon NameIconProvider::icon(const QFileInfo& info) const {
 }
 
 QString NameIconProvider::type(const QFileInfo& info) const {
-    if (!info.isFile()) return QAbstractFileIconProvider::type(info);  // reads no file
+    // Qt's own word for a folder has no Chinese translation; the rest reads no file.
+    if (info.isDir()) return QStringLiteral("文件夹");
+    if (!info.isFile()) return QAbstractFileIconProvider::type(info);
     const QMimeType mime = mime_type(info);
     return mime.comment().isEmpty() ? mime.name() : mime.comment();
 }
