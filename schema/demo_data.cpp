@@ -248,17 +248,12 @@ void fill_demo(db::Connection& conn, const DemoSize& size, std::uint32_t seed,
     long done = 0;
     RowsWritten written;
     if (progress) written = [&](int rows) { progress(done += rows, total); };
-    conn.begin();
-    try {
+    db::all_or_nothing(conn, [&] {
         fill_employees(conn, size.employees, size.photos, seed, written);
         fill_departments(conn, size.departments, seed, written);
         fill_persons(conn, size.persons, size.departments, seed, written);
         fill_messages(conn, size.messages, size.persons, seed, written);
-        conn.commit();
-    } catch (...) {
-        conn.rollback();
-        throw;
-    }
+    });
 }
 
 }  // namespace schema

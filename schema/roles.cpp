@@ -52,8 +52,7 @@ void set_up_office(db::Connection& conn, const OfficeRoles& roles) {
     const std::string owner = quoted(roles.owner), clerks = quoted(roles.clerks);
     const std::string schema_name =
         conn.query_all("SELECT current_schema()").rows.at(0).at(0).to_string();
-    conn.begin();
-    try {
+    db::all_or_nothing(conn, [&] {
         conn.execute("GRANT USAGE ON SCHEMA " + quoted(schema_name) + " TO " + clerks);
         for (const char* table : kWorkTables) {
             conn.execute(std::string("ALTER TABLE ") + table + " OWNER TO " + owner);
@@ -65,11 +64,7 @@ void set_up_office(db::Connection& conn, const OfficeRoles& roles) {
         conn.execute(std::string("ALTER TABLE ") + kAuditTable + " OWNER TO " + owner);
         conn.execute(std::string("REVOKE ALL ON ") + kAuditTable + " FROM PUBLIC, " + clerks);
         conn.execute(std::string("GRANT INSERT ON ") + kAuditTable + " TO " + clerks);
-        conn.commit();
-    } catch (...) {
-        conn.rollback();
-        throw;
-    }
+    });
 }
 
 void add_clerk(db::Connection& conn, const std::string& name, const std::string& password,

@@ -42,6 +42,13 @@ void Unit::keep() {
     close();
 }
 
+void all_or_nothing(Connection& conn, const std::function<void()>& work) {
+    Unit unit(conn);
+    work();
+    if (unit.began_transaction()) conn.commit();  // a failed commit is undone by the unit
+    unit.keep();
+}
+
 void Unit::undo() {
     if (!open_) return;
     close();

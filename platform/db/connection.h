@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -187,6 +188,10 @@ class Unit {
     bool own_transaction_ = false;
     bool open_ = true;
 };
+
+// Runs `work` as one Unit and commits the transaction the unit began: all of it is stored,
+// or none of it when `work` (or the commit) throws.
+void all_or_nothing(Connection& conn, const std::function<void()>& work);
 
 // Opens a connection from a URL:
 //   sqlite:PATH                 a database file (created when missing)
