@@ -39,6 +39,12 @@ class CellDelegate : public QStyledItemDelegate {
         p->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
         const int top =
             area.top() + (area.height() - static_cast<int>(laid_out.size().height())) / 2;
+        // Clipped only where the text does not fit: most cells need no painter state saved.
+        const QSizeF size = laid_out.size();
+        if (size.width() <= area.width() && size.height() <= area.height()) {
+            p->drawStaticText(area.left(), top, laid_out);
+            return;
+        }
         p->save();
         p->setClipRect(area, Qt::IntersectClip);
         p->drawStaticText(area.left(), top, laid_out);
