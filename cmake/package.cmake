@@ -46,17 +46,15 @@ call them by name (VARIANT, BSTR, SAFEARRAY, error information).")
 
 # What Debian asks of every package: its copyright and changelog in its documents folder.
 configure_file(packaging/changelog.in ${PROJECT_BINARY_DIR}/packaging/changelog @ONLY)
+set(changelog ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
+execute_process(COMMAND gzip -9nc ${PROJECT_BINARY_DIR}/packaging/changelog
+                OUTPUT_FILE ${changelog})
 foreach(component runtime dev)
     set(docdir ${CMAKE_INSTALL_DATADIR}/doc/tarvo)
     if(component STREQUAL dev)
         set(docdir ${CMAKE_INSTALL_DATADIR}/doc/tarvo-dev)
     endif()
-    install(FILES packaging/copyright DESTINATION ${docdir} COMPONENT ${component})
-    set(changelog ${PROJECT_BINARY_DIR}/packaging/${component}/changelog.gz)
-    file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/packaging/${component})
-    execute_process(COMMAND gzip -9nc ${PROJECT_BINARY_DIR}/packaging/changelog
-                    OUTPUT_FILE ${changelog})
-    install(FILES ${changelog} DESTINATION ${docdir} COMPONENT ${component})
+    install(FILES packaging/copyright ${changelog} DESTINATION ${docdir} COMPONENT ${component})
 endforeach()
 
 include(CPack)
