@@ -109,15 +109,6 @@ std::vector<std::string> ddl(const db::Dialect& dialect) {
     return out;
 }
 
-std::vector<std::string> declared_names() {
-    std::vector<std::string> out;
-    for (const Table& t : tables()) {
-        out.emplace_back(t.name);
-        for (const Column& c : t.columns) out.emplace_back(c.name);
-    }
-    return out;
-}
-
 void create(db::Connection& conn) {
     for (const auto& stmt : ddl(conn.dialect())) conn.execute(stmt);
 }

@@ -12,10 +12,6 @@ namespace schema {
 // The DDL in a database's dialect, one statement a string (CREATE ... IF NOT EXISTS).
 std::vector<std::string> ddl(const db::Dialect& dialect);
 
-// The tables' and columns' names as the DDL spells them (HR_Dept, DeptID, ...), for
-// reporting names the way the schema declares them where a database folds their case.
-std::vector<std::string> declared_names();
-
 // Creates every table and index that is missing. Safe to run on a filled database.
 void create(db::Connection& conn);
 

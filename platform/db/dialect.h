@@ -51,9 +51,12 @@ class Dialect {
     virtual bool has_roles() const = 0;
 
     // The rows of a statement for a cursor, read where they are asked for (see
-    // row_source.h). Throws db::Error when the database rejects the statement.
-    virtual std::unique_ptr<RowSource> open_rows(Connection& conn, const std::string& sql,
-                                                 Reading reading = Reading::counted) const = 0;
+    // row_source.h): on SQLite counted by a COUNT(*) of its own when asked (it counts a plain
+    // statement from an index); on PostgreSQL in one round trip, as one result that says how
+    // many rows it holds, or forward one row at a time. Throws db::Error when the database
+    // rejects the statement.
+    std::unique_ptr<RowSource> open_rows(Connection& conn, const std::string& sql,
+                                         Reading reading = Reading::counted) const;
 };
 
 }  // namespace db

@@ -1,6 +1,7 @@
 #include "platform/db/row_source.h"
 
 #include "platform/db/connection.h"
+#include "platform/db/dialect.h"
 #include "platform/db/sql_scanner.h"
 
 namespace db {
@@ -71,6 +72,11 @@ std::string count_statement(const std::string& sql) {
 
 std::unique_ptr<RowSource> open_statement_rows(Connection& conn, std::string sql, Reading reading) {
     return std::make_unique<StatementRows>(conn, std::move(sql), reading);
+}
+
+std::unique_ptr<RowSource> Dialect::open_rows(Connection& conn, const std::string& sql,
+                                              Reading reading) const {
+    return open_statement_rows(conn, sql, reading);
 }
 
 }  // namespace db

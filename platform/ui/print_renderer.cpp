@@ -70,10 +70,6 @@ PrintRenderer::Page PrintRenderer::page_of(QPrinter& printer) {
     return page;
 }
 
-int PrintRenderer::page_count(QPrinter& printer) const {
-    return job_.layout == runtime::PrintJob::Layout::card ? 1 : table_layout(printer).pages();
-}
-
 PrintRenderer::TableLayout PrintRenderer::table_layout(QPrinter& printer) const {
     const Page page = page_of(printer);
     const QFontMetricsF fm(text_font_, &printer);

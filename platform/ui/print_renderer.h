@@ -39,8 +39,6 @@ class PrintRenderer {
     };
     TableLayout table_layout(QPrinter& printer) const;
 
-    // Pages the job takes on the printer as it is set up now.
-    int page_count(QPrinter& printer) const;
     // Paints every page; false when the printer cannot be painted on.
     bool paint(QPrinter& printer) const;
 

@@ -146,7 +146,7 @@ void Config::read(const fs::path& file) {
         }
     }
     for (const Section& s : sections)
-        if (!profiles_.count(s.name)) profiles_[s.name] = {s.name, url_of(s, file), file};
+        if (!profiles_.count(s.name)) profiles_[s.name] = {s.name, url_of(s, file)};
     if (file_default && !default_) {
         default_ = file_default;
         default_file_ = file;

@@ -44,8 +44,7 @@ class ConfigError : public std::runtime_error {
 
 struct Profile {
     std::string name;
-    std::string url;             // the database URL the profile stands for
-    std::filesystem::path file;  // where it is defined
+    std::string url;  // the database URL the profile stands for
 };
 
 class Config {

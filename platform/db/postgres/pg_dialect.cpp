@@ -48,13 +48,6 @@ class PgDialect final : public Dialect {
     }
 
     bool has_roles() const override { return true; }
-
-    // One round trip either way: counted, the rows arrive as one result that says how many
-    // there are; forward, one at a time.
-    std::unique_ptr<RowSource> open_rows(Connection& conn, const std::string& sql,
-                                         Reading reading) const override {
-        return open_statement_rows(conn, sql, reading);
-    }
 };
 
 }  // namespace

@@ -49,13 +49,6 @@ class SqliteDialect final : public Dialect {
     std::string identity_catch_up(std::string_view, std::string_view) const override { return ""; }
 
     bool has_roles() const override { return false; }
-
-    // Counted by a COUNT(*) of its own when asked: SQLite counts a plain statement from an
-    // index, where counting with the rows would make it produce every row first.
-    std::unique_ptr<RowSource> open_rows(Connection& conn, const std::string& sql,
-                                         Reading reading) const override {
-        return open_statement_rows(conn, sql, reading);
-    }
 };
 
 }  // namespace
