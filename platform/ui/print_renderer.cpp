@@ -70,6 +70,12 @@ PrintRenderer::Page PrintRenderer::page_of(QPrinter& printer) {
     return page;
 }
 
+const std::vector<std::string>& PrintRenderer::row(int r) const {
+    if (rows_.empty())
+        for (int i = 1; i <= job_.rows; ++i) rows_.push_back(job_.row(i));
+    return rows_.at(static_cast<std::size_t>(r - 1));
+}
+
 PrintRenderer::TableLayout PrintRenderer::table_layout(QPrinter& printer) const {
     const Page page = page_of(printer);
     const QFontMetricsF fm(text_font_, &printer);
@@ -83,7 +89,7 @@ PrintRenderer::TableLayout PrintRenderer::table_layout(QPrinter& printer) const 
             std::max(designed(units, page.dpi), fm.horizontalAdvance(qt(job_.titles[c])) + padding);
     }
     for (int r = 1; r <= job_.rows; ++r) {
-        const std::vector<std::string> texts = job_.row(r);
+        const std::vector<std::string>& texts = row(r);
         for (std::size_t c = 0; c < columns && c < texts.size(); ++c)
             if (!texts[c].empty())
                 layout.widths[c] =
@@ -173,7 +179,7 @@ void PrintRenderer::paint_table_page(QPainter& p, const Page& page, const TableL
     p.setFont(text_font_);
     paint_row(job_.titles, true);
     const int last = std::min(job_.rows, first_row + layout.rows_per_page - 1);
-    for (int r = first_row; r <= last; ++r) paint_row(job_.row(r), false);
+    for (int r = first_row; r <= last; ++r) paint_row(row(r), false);
 
     const QRectF footer(page.area.left(), page.area.bottom() - fm.height() * 1.5, page.area.width(),
                         fm.height() * 1.5);
@@ -214,8 +220,7 @@ void PrintRenderer::paint_card(QPainter& p, const Page& page) const {
     caption_width += mm(2, page.dpi);
     const double value_left = page.area.left() + caption_width;
     const double value_width = frame.left() - gap - value_left;
-    const std::vector<std::string> values =
-        job_.rows > 0 ? job_.row(1) : std::vector<std::string>{};
+    const std::vector<std::string> values = job_.rows > 0 ? row(1) : std::vector<std::string>{};
     const double line = fm.height() * 1.9;
     const double caption_right = page.area.left() + caption_width - mm(1, page.dpi);
     double y = top;

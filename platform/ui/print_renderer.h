@@ -48,6 +48,9 @@ class PrintRenderer {
         double dpi = 0;
     };
     static Page page_of(QPrinter& printer);
+    // Row `r` (from 1) as shown, formatted once: the layout measures every row and each
+    // preview refresh paints them again.
+    const std::vector<std::string>& row(int r) const;
     void paint_card(QPainter& p, const Page& page) const;
     void paint_table(QPainter& p, QPrinter& printer, const TableLayout& layout) const;
     // The title and the date; returns the height it took.
@@ -58,6 +61,7 @@ class PrintRenderer {
     const runtime::PrintJob& job_;
     QFont text_font_, title_font_;
     QString date_;
+    mutable std::vector<std::vector<std::string>> rows_;  // filled on first use
 };
 
 // Prints a job to a PDF file, written whole beside `path` and renamed over it (the open
