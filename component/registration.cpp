@@ -60,12 +60,7 @@ void remove_registration(com::RegistryData& r) {
     }
     r.remove_tree(typelib_key() + "\\" + version());
     // The library's key goes with its last version.
-    const std::string below = typelib_key() + "\\";
-    for (const std::string& key : r.keys())
-        if (key.size() > below.size() && !com::CaseLess()(key.substr(0, below.size()), below) &&
-            !com::CaseLess()(below, key.substr(0, below.size())))
-            return;
-    r.remove_tree(typelib_key());
+    if (!r.has_keys_below(typelib_key())) r.remove_tree(typelib_key());
 }
 
 }  // namespace tarvo

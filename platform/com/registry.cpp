@@ -198,18 +198,18 @@ std::optional<std::string> RegistryData::get(std::string_view key, std::string_v
 }
 
 bool RegistryData::has_key(std::string_view key) const {
+    return keys_.count(key) > 0 || has_keys_below(key);
+}
+
+bool RegistryData::has_keys_below(std::string_view key) const {
     for (const auto& [k, values] : keys_)
-        if (!CaseLess()(k, key) && !CaseLess()(key, k))
-            return true;
-        else if (is_below(k, key))
-            return true;
+        if (is_below(k, key)) return true;
     return false;
 }
 
 void RegistryData::remove_tree(std::string_view key) {
     for (auto it = keys_.begin(); it != keys_.end();) {
-        bool same = !CaseLess()(it->first, key) && !CaseLess()(key, it->first);
-        if (same || is_below(it->first, key))
+        if (same(it->first, key) || is_below(it->first, key))
             it = keys_.erase(it);
         else
             ++it;
@@ -363,13 +363,8 @@ bool remove_server_entries(RegistryData& r, const fs::path& server, const fs::pa
     for (const std::string& c : classes) doomed.push_back("CLSID\\" + c);
     for (const Library& l : libraries) doomed.push_back("TypeLib\\" + l.id + "\\" + l.version);
     for (const std::string& key : doomed) r.remove_tree(key);
-    for (const Library& l : libraries) {
-        std::string library = "TypeLib\\" + l.id;
-        auto keys = r.keys();
-        if (std::none_of(keys.begin(), keys.end(),
-                         [&](const std::string& k) { return is_below(k, library); }))
-            r.remove_tree(library);
-    }
+    for (const Library& l : libraries)
+        if (!r.has_keys_below("TypeLib\\" + l.id)) r.remove_tree("TypeLib\\" + l.id);
     return true;
 }
 

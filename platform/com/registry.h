@@ -37,6 +37,8 @@ class RegistryData {
     std::optional<std::string> get(std::string_view key, std::string_view name = "") const;
     // Whether the key exists, by itself or as the parent of another key.
     bool has_key(std::string_view key) const;
+    // Whether some key lies below `key` (a key named key\...).
+    bool has_keys_below(std::string_view key) const;
     // Removes the key, its values and every key below it.
     void remove_tree(std::string_view key);
     std::vector<std::string> keys() const;
