@@ -1,6 +1,7 @@
 #include "schema/roles.h"
 
 #include "platform/db/dialect.h"
+#include "platform/db/sql_scanner.h"
 #include "schema/schema.h"
 
 namespace schema {
@@ -9,12 +10,7 @@ namespace {
 constexpr const char* kWorkTables[] = {"Employee", "HR_Dept", "HR_Person", "DATA_Msg"};
 constexpr const char* kAuditTable = "Syslog";
 
-// A name as a quoted identifier: the role is called exactly that.
-std::string quoted(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out + "\"";
-}
+using db::sql::quote_identifier;
 
 // Whether the role exists; `super` says whether it is a superuser.
 bool role_exists(db::Connection& conn, const std::string& name, bool* super = nullptr) {
@@ -31,7 +27,7 @@ bool role_exists(db::Connection& conn, const std::string& name, bool* super = nu
 void create_group_role(db::Connection& conn, const std::string& name) {
     if (role_exists(conn, name)) return;
     try {
-        conn.execute("CREATE ROLE " + quoted(name) + " NOLOGIN");
+        conn.execute("CREATE ROLE " + quote_identifier(name) + " NOLOGIN");
     } catch (const db::Error& e) {
         if (e.sqlstate() != "42710") throw;  // another administrator made it meanwhile
     }
@@ -49,11 +45,12 @@ void set_up_office(db::Connection& conn, const OfficeRoles& roles) {
     create(conn);
     create_group_role(conn, roles.owner);
     create_group_role(conn, roles.clerks);
-    const std::string owner = quoted(roles.owner), clerks = quoted(roles.clerks);
+    const std::string owner = quote_identifier(roles.owner),
+                      clerks = quote_identifier(roles.clerks);
     const std::string schema_name =
         conn.query_all("SELECT current_schema()").rows.at(0).at(0).to_string();
     db::all_or_nothing(conn, [&] {
-        conn.execute("GRANT USAGE ON SCHEMA " + quoted(schema_name) + " TO " + clerks);
+        conn.execute("GRANT USAGE ON SCHEMA " + quote_identifier(schema_name) + " TO " + clerks);
         for (const char* table : kWorkTables) {
             conn.execute(std::string("ALTER TABLE ") + table + " OWNER TO " + owner);
             conn.execute(std::string("REVOKE ALL ON ") + table + " FROM PUBLIC, " + clerks);
@@ -77,12 +74,12 @@ void add_clerk(db::Connection& conn, const std::string& name, const std::string&
     bool super = false;
     if (role_exists(conn, name, &super)) {
         if (super) throw db::Error(-1, "", name + " is a superuser; a clerk must not be one");
-        conn.execute("ALTER ROLE " + quoted(name) + " LOGIN");
+        conn.execute("ALTER ROLE " + quote_identifier(name) + " LOGIN");
     } else {
-        conn.execute("CREATE ROLE " + quoted(name) + " LOGIN");
+        conn.execute("CREATE ROLE " + quote_identifier(name) + " LOGIN");
     }
     conn.set_role_password(name, password);
-    conn.execute("GRANT " + quoted(roles.clerks) + " TO " + quoted(name));
+    conn.execute("GRANT " + quote_identifier(roles.clerks) + " TO " + quote_identifier(name));
 }
 
 }  // namespace schema

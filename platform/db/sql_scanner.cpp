@@ -174,4 +174,10 @@ std::size_t final_order_by(std::string_view sql) {
     return cut;
 }
 
+std::string quote_identifier(std::string_view name) {
+    std::string out = "\"";
+    for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
 }  // namespace db::sql

@@ -51,6 +51,9 @@ class Scanner {
 // `sql` with each '?' outside quotes, names and comments numbered $1, $2, ... in order.
 std::string number_questions(std::string_view sql);
 
+// `name` as a quoted identifier ("a""b"): the object is called exactly that.
+std::string quote_identifier(std::string_view name);
+
 // Where a final ORDER BY of the statement starts (outside quotes, comments and parentheses),
 // or npos: none, or one followed by LIMIT or OFFSET (which then choose the rows).
 std::size_t final_order_by(std::string_view sql);

@@ -11,6 +11,7 @@
 #include "platform/db/postgres/pg_blob.h"
 #include "platform/db/postgres/pg_stream.h"
 #include "platform/db/postgres/pg_values.h"
+#include "platform/db/sql_scanner.h"
 
 namespace db {
 namespace {
@@ -94,9 +95,7 @@ class PgConnection : public Connection {
         const std::string hashed = verifier;
         PQfreemem(verifier);
         // The hash holds no quote; the role's name is quoted as an identifier.
-        std::string name = "\"";
-        for (char ch : role) name += ch == '"' ? std::string("\"\"") : std::string(1, ch);
-        execute("ALTER ROLE " + name + "\" PASSWORD '" + hashed + "'", {});
+        execute("ALTER ROLE " + sql::quote_identifier(role) + " PASSWORD '" + hashed + "'", {});
     }
     std::int64_t round_trips() const override { return session_.round_trips(); }
     std::string location() const override {

@@ -65,4 +65,12 @@ TEST(SqlScanner, AFinalOrderByIsFoundOnlyWhereItOrdersTheWholeStatement) {
     EXPECT_EQ(cut("select * from t order by a, (b) limit_x"), "order by a, (b) limit_x");
 }
 
+// A name with a double quote stays one identifier, and the scanner reads it back whole.
+TEST(SqlScanner, QuotedIdentifiersHoldAnyName) {
+    EXPECT_EQ(db::sql::quote_identifier("clerk"), "\"clerk\"");
+    const std::string odd = db::sql::quote_identifier("a\"; DROP ROLE x; --");
+    EXPECT_EQ(odd, "\"a\"\"; DROP ROLE x; --\"");
+    EXPECT_EQ(db::sql::number_questions("ALTER ROLE " + odd + " ?"), "ALTER ROLE " + odd + " $1");
+}
+
 }  // namespace
